@@ -1,0 +1,26 @@
+# Helpers shared by every folder's CMakeLists.txt.
+
+# ironvale_library(name SOURCES a.cpp b.cpp DEPS lib...)
+function(ironvale_library name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+  add_library(${name} STATIC ${ARG_SOURCES})
+  target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
+  target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+endfunction()
+
+# ironvale_test(name SOURCES a_test.cpp DEPS lib... [LABELS l...])
+# One GoogleTest binary; its cases are discovered when ctest runs.
+function(ironvale_test name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS;LABELS" ${ARGN})
+  find_package(GTest REQUIRED)
+  include(GoogleTest)
+  add_executable(${name} ${ARG_SOURCES})
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests)
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gtest_main)
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  gtest_discover_tests(${name}
+    DISCOVERY_MODE PRE_TEST
+    WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests
+    PROPERTIES LABELS "${ARG_LABELS}" TIMEOUT 300
+               ENVIRONMENT "IRONVALE_BUILD_DIR=${CMAKE_BINARY_DIR};IRONVALE_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
+endfunction()

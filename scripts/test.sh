@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Install what is needed, build under AddressSanitizer and UndefinedBehaviorSanitizer,
+# then run every test against a private Xvfb with Mesa's software GL, and the
+# short fuzz runs.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh
+BUILD=build/sanitize
+cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DIRONVALE_SANITIZE=ON -DIRONVALE_BENCH=ON
+cmake --build "$BUILD"
+
+source scripts/xvfb.sh
+xvfb_start
+trap xvfb_stop EXIT
+
+export LIBGL_ALWAYS_SOFTWARE=1
+export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+export ALSOFT_DRIVERS=null
+ctest --test-dir "$BUILD" --output-on-failure -j2 --timeout 300
+
+if [ -x scripts/fuzz.sh ]; then
+  scripts/fuzz.sh
+fi
