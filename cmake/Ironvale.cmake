@@ -18,9 +18,12 @@ function(ironvale_test name)
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests)
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gtest_main)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  if(ARG_LABELS)
+    set(labels LABELS "${ARG_LABELS}")
+  endif()
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests
-    PROPERTIES LABELS "${ARG_LABELS}" TIMEOUT 300
+    PROPERTIES TIMEOUT 300 ${labels}
                ENVIRONMENT "IRONVALE_BUILD_DIR=${CMAKE_BINARY_DIR};IRONVALE_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
 endfunction()
