@@ -1,0 +1,31 @@
+// Entry point of ironvale-x11: clear the application record, let the game
+// install its handlers, run the X11 shell's start-up, loop and teardown.
+// Depends on: kx_app (X11 shell), kx_log, and the game's handler installer.
+#include "engine/app/kx_app.h"
+#include "engine/app/kx_log.h"
+#if IRONVALE_HAVE_SHOWCASE
+#include "game/engine_showcase.h"
+#endif
+
+int main(int argc, char** argv) {
+    for (int i = 0; i < 5; i++) kxLog("%s\n", "");
+    kxLog("%s\n", "main start");
+    kxAppZero();
+#if IRONVALE_HAVE_SHOWCASE
+    engine_showcase_install();
+#endif
+    if (!kxAppInit(argc, argv, "Game")) {
+        // No window could be made: leave in order rather than loop on nothing.
+        kxLog("%s\n", "in main: no display, exiting. ");
+        kxAppTerm();
+        return 1;
+    }
+    kxAppSetVSync(0);
+    kxLog("%s\n", "in main: starting kx_app.Loop() ...");
+    kxAppLoop();
+    kxLog("%s\n", "in main: after loop end");
+    kxLog("%s\n", "in main: calling kxAppTerm ... ");
+    kxAppTerm();
+    kxLog("END \r\n\r\n\r\n");
+    return 0;
+}
