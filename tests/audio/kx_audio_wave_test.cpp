@@ -1,0 +1,168 @@
+// Audio heard through OpenAL Soft's wave-file backend: what the sound layer plays is
+// decoded from the written file and measured (onset, length, pitch, channel balance).
+#include <AL/al.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <thread>
+
+#include "audio/ogg_maker.h"
+#include "engine/audio/kx_audio.h"
+#include "engine/audio/kx_sound.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using clock_type = std::chrono::steady_clock;
+
+constexpr int kRate = 44100;  // output rate of the wave device
+constexpr int kLoud = 1500;   // sample magnitude that counts as sound
+
+const fs::path& temp_dir() {
+    static const fs::path dir = [] {
+        fs::path d = fs::temp_directory_path() / ("ironvale_wave_" + std::to_string(getpid()));
+        fs::create_directories(d);
+        return d;
+    }();
+    return dir;
+}
+
+void sleep_ms(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+// OpenAL Soft reads its configuration once per process, before the first device opens.
+void use_wave_backend() {
+    const fs::path conf = temp_dir() / "alsoft.conf";
+    std::ofstream(conf) << "[general]\ndrivers = wave\nfrequency = " << kRate
+                        << "\nchannels = stereo\nsample-type = int16\nperiod_size = 256\n"
+                        << "[wave]\nfile = " << (temp_dir() / "out.wav").string() << "\n";
+    setenv("ALSOFT_CONF", conf.c_str(), 1);
+    setenv("ALSOFT_DRIVERS", "wave", 1);
+}
+
+std::string tone_file(const std::string& name, int channels, int rate, double seconds, double hz,
+                      std::vector<int> sounding) {
+    const std::string path = (temp_dir() / name).string();
+    EXPECT_TRUE(ogg_write_tone(path, channels, rate, seconds, hz, sounding));
+    return path;
+}
+
+// Runs script between init and term and returns the written output. script returns
+// the time of the play it cares about, measured from init.
+struct take_t {
+    wave_t wave;
+    int play_frame = 0;  // where the play should land in the output
+};
+
+take_t record(int format_index, const std::function<clock_type::time_point()>& script) {
+    use_wave_backend();
+    testing::internal::CaptureStdout();
+    kx_audio_init(format_index, 1, 1);
+    const auto start = clock_type::now();
+    const auto played = script();
+    kx_audio_term();
+    testing::internal::GetCapturedStdout();
+    take_t take;
+    EXPECT_TRUE(wave_read((temp_dir() / "out.wav").string(), &take.wave));
+    EXPECT_EQ(take.wave.rate, kRate);
+    EXPECT_EQ(take.wave.channels, 2);
+    take.play_frame = static_cast<int>(std::chrono::duration<double>(played - start).count() * kRate);
+    return take;
+}
+
+TEST(AudioWave, PlayedSoundsLandInTheOutputAtTheirOwnRateLengthAndPitch) {
+    const struct {
+        int format_index, channels, rate;
+        double hz;
+    } cases[] = {
+        {1, 1, 22050, 440.0}, {1, 1, 44100, 1000.0}, {1, 1, 11025, 300.0},
+        {0, 1, 22050, 440.0},  // 8-bit buffers
+        {1, 2, 22050, 600.0},  // both channels sounding
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.channels << "ch " << c.rate << " Hz fmt " << c.format_index);
+        const double seconds = 0.4;
+        const std::string path = tone_file("tone.ogg", c.channels, c.rate, seconds, c.hz, {0, 1});
+        kx_sound_t snd;
+        const take_t take = record(c.format_index, [&] {
+            kx_sound_load_ogg(&snd, path.c_str());
+            sleep_ms(250);
+            const auto t = clock_type::now();
+            kx_sound_play(&snd);
+            sleep_ms(700);
+            kx_sound_unload(&snd);
+            return t;
+        });
+        const wave_t& w = take.wave;
+        const int onset = wave_onset(w, kLoud);
+        ASSERT_GT(onset, 0);
+        EXPECT_NEAR(onset, take.play_frame, 0.1 * kRate) << "silence before the play";
+        const int end = wave_last_loud(w, kLoud);
+        EXPECT_NEAR((end - onset) / static_cast<double>(kRate), seconds, 0.03) << "played once, whole";
+        EXPECT_NEAR(wave_pitch(w, 0, onset + 2000, end - 2000), c.hz, c.hz * 0.03);
+        EXPECT_NEAR(wave_pitch(w, 1, onset + 2000, end - 2000), c.hz, c.hz * 0.03);
+        EXPECT_GT(wave_rms(w, 0, onset, end), 4000.0);
+    }
+}
+
+TEST(AudioWave, TwoChannelFilePlaysAsStereo) {
+    // Left only: heard on the left, hardly on the right, at its own length and pitch.
+    const std::string path = tone_file("left.ogg", 2, 22050, 0.5, 500.0, {0});
+    kx_sound_t snd;
+    const take_t take = record(1, [&] {
+        kx_sound_load_ogg(&snd, path.c_str());
+        const auto t = clock_type::now();
+        kx_sound_play(&snd);
+        sleep_ms(800);
+        kx_sound_unload(&snd);
+        return t;
+    });
+    const wave_t& w = take.wave;
+    EXPECT_EQ(snd.format, 0x1103);
+    const int onset = wave_onset(w, kLoud);
+    const int end = wave_last_loud(w, kLoud);
+    ASSERT_GE(onset, 0);
+    EXPECT_NEAR((end - onset) / static_cast<double>(kRate), 0.5, 0.03);
+    const double left = wave_rms(w, 0, onset, end), right = wave_rms(w, 1, onset, end);
+    EXPECT_GT(left, 5000.0);
+    EXPECT_LT(right, left / 20) << "left " << left << " right " << right;
+    EXPECT_NEAR(wave_pitch(w, 0, onset + 1000, end - 1000), 500.0, 15.0);
+}
+
+TEST(AudioWave, ExplicitSourceCutsOnlyItsOwnSound) {
+    // A loops on the left on source 0, B loops on the right on a rotating source; a short
+    // sound on source 0 then ends A while B plays on.
+    const std::string a_path = tone_file("a.ogg", 2, 22050, 0.5, 400.0, {0});
+    const std::string b_path = tone_file("b.ogg", 2, 22050, 0.5, 900.0, {1});
+    const std::string c_path = tone_file("c.ogg", 1, 22050, 0.1, 2000.0, {0});
+    kx_sound_t a, b, c;
+    const take_t take = record(1, [&] {
+        kx_sound_load_ogg(&a, a_path.c_str());
+        kx_sound_load_ogg(&b, b_path.c_str());
+        kx_sound_load_ogg(&c, c_path.c_str());
+        kx_sound_play_ex(&a, 1, 0, 1.0f);
+        kx_sound_play_ex(&b, 1, -1, 1.0f);
+        sleep_ms(600);
+        const auto cut = clock_type::now();
+        kx_sound_play_ex(&c, 0, 0, 1.0f);
+        sleep_ms(600);
+        for (kx_sound_t* s : {&a, &b, &c}) kx_sound_unload(s);
+        return cut;
+    });
+    const wave_t& w = take.wave;
+    const int cut = take.play_frame;
+    const int before_from = cut - kRate / 2, before_to = cut - kRate / 10;
+    const int after_from = cut + kRate / 3, after_to = cut + kRate / 2;
+    EXPECT_NEAR(wave_pitch(w, 0, before_from, before_to), 400.0, 12.0) << "A sounds before the cut";
+    EXPECT_NEAR(wave_pitch(w, 1, before_from, before_to), 900.0, 27.0) << "B sounds before the cut";
+    EXPECT_LT(wave_rms(w, 0, after_from, after_to), 200.0) << "A is gone after the cut";
+    EXPECT_GT(wave_rms(w, 1, after_from, after_to), 5000.0) << "B plays on";
+    EXPECT_NEAR(wave_pitch(w, 1, after_from, after_to), 900.0, 27.0);
+}
+
+}  // namespace
