@@ -1,0 +1,94 @@
+// Test fixture: one GLX window and context for drawing tests, plus read-back.
+// Depends on Xlib, GLX, kx_render.
+#include "tests/support/test_gl_context.h"
+
+#include <GL/gl.h>
+#include <GL/glx.h>
+#include <X11/Xlib.h>
+
+#include <cstdio>
+
+#include "engine/render/kx_gl.h"
+
+namespace {
+
+// Lifetime: test_gl_open .. test_gl_close.
+struct {
+    Display* dpy = nullptr;
+    Window win = 0;
+    Colormap cmap = 0;
+    GLXContext ctx = nullptr;
+} g;
+
+}  // namespace
+
+bool test_gl_open(int w, int h) {
+    if (g.ctx != nullptr) return true;
+    g.dpy = XOpenDisplay(nullptr);
+    if (g.dpy == nullptr) {
+        std::fprintf(stderr, "test_gl_open: no X display (is DISPLAY set?)\n");
+        return false;
+    }
+    int attribs[] = {GLX_RGBA, GLX_RED_SIZE, 8, GLX_GREEN_SIZE, 8, GLX_BLUE_SIZE, 8, GLX_ALPHA_SIZE, 8,
+                     GLX_DEPTH_SIZE, 16, GLX_DOUBLEBUFFER, None};
+    XVisualInfo* vi = glXChooseVisual(g.dpy, DefaultScreen(g.dpy), attribs);
+    if (vi == nullptr) {
+        std::fprintf(stderr, "test_gl_open: no RGBA visual with depth\n");
+        test_gl_close();
+        return false;
+    }
+    const Window root = RootWindow(g.dpy, vi->screen);
+    g.cmap = XCreateColormap(g.dpy, root, vi->visual, AllocNone);
+    XSetWindowAttributes swa{};
+    swa.colormap = g.cmap;
+    swa.event_mask = StructureNotifyMask;
+    g.win = XCreateWindow(g.dpy, root, 0, 0, static_cast<unsigned>(w), static_cast<unsigned>(h), 0, vi->depth,
+                          InputOutput, vi->visual, CWColormap | CWEventMask, &swa);
+    g.ctx = glXCreateContext(g.dpy, vi, nullptr, True);
+    XFree(vi);
+    if (g.ctx == nullptr) {
+        std::fprintf(stderr, "test_gl_open: no GLX context\n");
+        test_gl_close();
+        return false;
+    }
+    XMapWindow(g.dpy, g.win);
+    // Wait until the window is mapped, so the window's pixels are owned and readable.
+    for (XEvent e;;) {
+        XNextEvent(g.dpy, &e);
+        if (e.type == MapNotify) break;
+    }
+    glXMakeCurrent(g.dpy, g.win, g.ctx);
+    glViewport(0, 0, w, h);
+    glkxInit();
+    return true;
+}
+
+void test_gl_close() {
+    if (g.dpy == nullptr) return;
+    if (g.ctx != nullptr) {
+        glXMakeCurrent(g.dpy, None, nullptr);
+        glXDestroyContext(g.dpy, g.ctx);
+    }
+    if (g.win != 0) XDestroyWindow(g.dpy, g.win);
+    if (g.cmap != 0) XFreeColormap(g.dpy, g.cmap);
+    XCloseDisplay(g.dpy);
+    g.dpy = nullptr;
+    g.win = 0;
+    g.cmap = 0;
+    g.ctx = nullptr;
+}
+
+void test_gl_read_rgba(int x, int y, int w, int h, uint8_t* out) {
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(x, y, w, h, GL_RGBA, GL_UNSIGNED_BYTE, out);
+}
+
+uint32_t test_gl_pixel(int x, int y) {
+    uint8_t p[4] = {0, 0, 0, 0};
+    test_gl_read_rgba(x, y, 1, 1, p);
+    return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
+}
+
+void test_gl_swap() {
+    if (g.dpy != nullptr) glXSwapBuffers(g.dpy, g.win);
+}
