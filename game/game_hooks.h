@@ -1,6 +1,6 @@
 // The simulation's outlets to the parts of the program it must not depend on:
 // sounds, HUD texts, the victory text, the game-over handler, held keys, the own
-// network id and the multiplayer death bookkeeping. The GUI, audio and network
+// network id, the multiplayer death bookkeeping and shot/hit notices (statistics). The GUI, audio and network
 // code install real functions; until then every hook is a harmless default, so
 // the simulation runs headless (tests, tools). Depends on nothing.
 #pragma once
@@ -53,6 +53,10 @@ struct game_hooks_t {
     // The local player died in a multiplayer game: count the death and add the kill
     // line for `killer` to the chat box.
     void (*local_death)(int killer);
+    // Object i fired one shot (any weapon; a spread-gun shot is one shot of six pellets).
+    void (*shot_fired)(int i);
+    // A bullet of shooter `shooter_id` hit player object `target`.
+    void (*bullet_hit)(int target, int shooter_id);
 };
 
 // The installed hooks; every member is always callable (defaults are installed

@@ -42,6 +42,7 @@ void shoot_one(int s, float spread, float step, float ahead, int kind) {
 void shoot(int i) {
     game_obj_t* o = game_obj(i);
     const int local = o->type == OBJ_PLAYER;
+    game_hooks.shot_fired(i);
     if (o->weapon == 0) {
         o->cooldown = 100;
         game_hooks.play_sound(local ? GAME_SND_SHOT_AND_RELOAD : GAME_SND_SINGLE_SHOT, 0, game_sound_volume(o->pos));
@@ -118,6 +119,7 @@ int game_bullet_step(int i, int target_end) {
             t->last_attacker = b->id;
             t->health -= b->bullet_kind == 0 ? 6 : 3;
             const vec3 at = b->pos;
+            game_hooks.bullet_hit(j, b->id);
             if (j != 0) game_pool_add(&game_world.objects, game_obj_create(OBJ_FX_IMPACT, 0, kx_vec3_sub(b->pos, b->vel)));
             hit_sound(at, j == 0);
             game_pool_remove(&game_world.objects, i);
