@@ -1,0 +1,293 @@
+// Server transport, TCP side: accept, per-client frame splitting, sends with a
+// per-client output queue, deferred and immediate kicks.
+// Frame layout: kx_net_wire.h. Depends on kx_sock, kx_net_wire, kx_log.
+#include "engine/net/kx_server_socket.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "engine/app/kx_log.h"
+
+namespace {
+
+int default_buf(int index, int msgtype, const uint8_t*, int len) {
+    std::printf("Event Buf Handler: %d, msg=%d, len=%d \n", index, msgtype, len);
+    return 0;
+}
+
+int default_event(void*, int a, int b) {
+    std::printf("Event Handler: %d, %d \n", a, b);
+    return 0;
+}
+
+void close_all(kx_server_socket_t* server) {
+    server->status = 0;
+    kxLog("SOCK SRV Stop. Closing %d clients...\n", server->client_count);
+    for (int i = 0; i < server->client_count; i++) {
+        kx_sock_close(server->clients[i].fd);
+        server->clients[i].fd = -1;
+        server->clients[i].out_len = 0;
+    }
+    server->client_count = 0;
+    kx_sock_close(server->fd);
+    server->fd = -1;
+}
+
+// Send what a client's queue holds; a hard failure marks a deferred kick.
+void flush_queue(kx_server_socket_t* server, int i) {
+    kx_server_client_t* c = &server->clients[i];
+    while (c->out_len > 0) {
+        int n = (int)send(c->fd, (const char*)c->out_buf, c->out_len, MSG_NOSIGNAL);
+        if (n < 0) {
+            int err = kx_sock_errno();
+            if (kx_sock_would_block(err)) return;
+            kxLog("Cannot write, n %d, errno %d, kicking (index %d) \n", n, err, i);
+            kx_server_socket_deferred_kick(server, i, KX_SOCK_REASON_SEND, err);
+            c->out_len = 0;
+            return;
+        }
+        if (n == 0) {
+            kx_server_socket_deferred_kick(server, i, KX_SOCK_REASON_SEND, 0);
+            c->out_len = 0;
+            return;
+        }
+        std::memmove(c->out_buf, c->out_buf + n, c->out_len - n);
+        c->out_len -= n;
+    }
+}
+
+int enqueue(kx_server_socket_t* server, int i, const uint8_t* data, int len) {
+    kx_server_client_t* c = &server->clients[i];
+    if (c->out_len + len > KX_SERVER_QUEUE_SIZE) {
+        kxLog("Cannot write, n %d, errno %d, kicking (index %d) \n", -1, EAGAIN, i);
+        kx_server_socket_deferred_kick(server, i, KX_SOCK_REASON_SEND, EAGAIN);
+        c->out_len = 0;
+        return EAGAIN;
+    }
+    std::memcpy(c->out_buf + c->out_len, data, len);
+    c->out_len += len;
+    return 0;
+}
+
+}  // namespace
+
+void kx_server_socket_init(kx_server_socket_t* server, void* user) {
+    kxLog("%s\n", "SOCK SRV Init");
+    kx_sock_startup();
+    std::memset(server, 0, sizeof(*server));
+    server->fd = -1;
+    server->send_buf = (uint8_t*)std::calloc(1, KX_NET_SEND_BUF_SIZE);
+    for (auto& c : server->clients) {
+        c.fd = -1;
+        c.recv_buf = (uint8_t*)std::calloc(1, KX_NET_RECV_BUF_SIZE);
+        c.out_buf = (uint8_t*)std::calloc(1, KX_SERVER_QUEUE_SIZE);
+    }
+    server->OnBuf = default_buf;
+    server->OnConnect = default_event;
+    server->OnDisconnect = default_event;
+    server->user = user;
+}
+
+int kx_server_socket_start(kx_server_socket_t* server, int port) {
+    kxLog("SOCK SRV Start, port %d \n", port);
+    server->status = 1;
+    server->client_count = 0;
+    server->last_id = KX_SERVER_FIRST_ID - 1;
+    server->port = port;
+    server->fd = (int)socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    if (server->fd < 0) {
+        kxLog("%s\n", "ERROR opening server socket");
+        return 1;
+    }
+    int on = 1;
+    if (setsockopt(server->fd, SOL_SOCKET, SO_REUSEADDR, (const char*)&on, sizeof(on)) != 0) {
+        kxLog("%s\n", "ERROR on setting setsockopt SO_REUSEADDR");
+        return 1;
+    }
+    std::memset(&server->addr, 0, sizeof(server->addr));
+    server->addr.sin_family = AF_INET;
+    server->addr.sin_addr.s_addr = htonl(INADDR_ANY);
+    server->addr.sin_port = htons((uint16_t)port);
+    if (bind(server->fd, (const struct sockaddr*)&server->addr, sizeof(server->addr)) != 0) {
+        kxLog("%s\n", "ERROR on server binding");
+        return 1;
+    }
+    listen(server->fd, 8);
+    kx_sock_set_nonblocking(server->fd);
+    return 0;
+}
+
+void kx_server_socket_stop(kx_server_socket_t* server) { close_all(server); }
+
+void kx_server_socket_term(kx_server_socket_t* server) {
+    kxLog("%s\n", "SOCK SRV Term");
+    close_all(server);
+    std::free(server->send_buf);
+    server->send_buf = nullptr;
+    for (auto& c : server->clients) {
+        std::free(c.recv_buf);
+        std::free(c.out_buf);
+        c.recv_buf = c.out_buf = nullptr;
+    }
+}
+
+void kx_server_socket_deferred_kick(kx_server_socket_t* server, int index, int reason, int code) {
+    kxLog("Server Deferred Kick: index %d, reason %d, code %d\n", index, reason, code);
+    if (index < 0 || index >= server->client_count) return;
+    server->clients[index].flags |= KX_SERVER_FLAG_KICK;
+}
+
+void kx_server_socket_kick(kx_server_socket_t* server, int index, int reason, int code) {
+    if (index < 0 || index >= server->client_count) return;
+    kx_server_client_t* c = &server->clients[index];
+    kxLog("SOCK SRV Kick: calling s->OnDisconnect()... (id %d, reason %d, index %d)", c->id, reason, index);
+    server->OnDisconnect(server->user, c->id, reason);
+    kxLog("SOCK SRV Kick #%d (id %d) (reason = %d) (code = %d)\n", index, c->id, reason, code);
+    kx_sock_close(c->fd);
+    int last = server->client_count - 1;
+    if (index != last) {
+        // The last client moves into the hole with its buffers; the freed slot keeps the others.
+        kx_server_client_t moved = server->clients[last];
+        server->clients[last].recv_buf = c->recv_buf;
+        server->clients[last].out_buf = c->out_buf;
+        *c = moved;
+    }
+    kx_server_client_t* freed = &server->clients[last];
+    freed->fd = -1;
+    freed->id = 0;
+    freed->flags = 0;
+    freed->buffer_recv_pos = 0;
+    freed->out_len = 0;
+    freed->user_data = nullptr;
+    server->client_count--;
+}
+
+int kx_server_socket_find(kx_server_socket_t* server, int id) {
+    for (int i = 0; i < server->client_count; i++)
+        if (server->clients[i].id == id) return i;
+    return -1;
+}
+
+int kx_server_socket_send(kx_server_socket_t* server, int index, int msgtype, const void* data, int len) {
+    if (index < 0 || index >= server->client_count) return -1;
+    if (len < 0) len = 0;
+    if (len > KX_NET_MAX_PAYLOAD) len = KX_NET_MAX_PAYLOAD;
+    kx_net_wire_write_frame(server->send_buf, (uint16_t)len, (uint16_t)msgtype);
+    if (len) std::memcpy(server->send_buf + KX_NET_FRAME_HEADER, data, len);
+    int total = len + KX_NET_FRAME_HEADER;
+    kx_server_client_t* c = &server->clients[index];
+    if (c->out_len > 0) {
+        flush_queue(server, index);
+        if (c->out_len > 0) return enqueue(server, index, server->send_buf, total);
+        if (c->flags & KX_SERVER_FLAG_KICK) return -1;
+    }
+    int n = (int)send(c->fd, (const char*)server->send_buf, total, MSG_NOSIGNAL);
+    if (n < 0) {
+        int err = kx_sock_errno();
+        if (kx_sock_would_block(err)) return enqueue(server, index, server->send_buf, total);
+        kxLog("Cannot write, n %d, errno %d, kicking (index %d) \n", n, err, index);
+        kx_server_socket_deferred_kick(server, index, KX_SOCK_REASON_SEND, err);
+        return err;
+    }
+    if (n == 0) {
+        kx_server_socket_deferred_kick(server, index, KX_SOCK_REASON_SEND, 0);
+        return -1;
+    }
+    if (n < total) return enqueue(server, index, server->send_buf + n, total - n);
+    return 0;
+}
+
+void kx_server_socket_broadcast(kx_server_socket_t* server, int msgtype, const void* data, int len) {
+    for (int i = 0; i < server->client_count; i++) kx_server_socket_send(server, i, msgtype, data, len);
+}
+
+void kx_server_socket_handle_buffer(kx_server_socket_t* server, int index) {
+    kx_server_client_t* c = &server->clients[index];
+    int handled = 0;
+    while (c->buffer_recv_pos >= KX_NET_FRAME_HEADER) {
+        kx_net_frame_header_t h = kx_net_wire_read_frame(c->recv_buf);
+        if (h.version != KX_NET_SOCK_VERSION) {
+            kx_server_socket_deferred_kick(server, index, KX_SOCK_REASON_VERSION, -2);
+            kxLog("version %d, len %d, msgtype %d, flags %d \n", h.version, h.len, h.msgtype, h.flags);
+            c->buffer_recv_pos = 0;
+            return;
+        }
+        if (h.len > KX_NET_MAX_PAYLOAD) {
+            kx_server_socket_deferred_kick(server, index, KX_SOCK_REASON_LENGTH, -2);
+            c->buffer_recv_pos = 0;
+            return;
+        }
+        int frame = h.len + KX_NET_FRAME_HEADER;
+        if (c->buffer_recv_pos < frame) return;
+        server->OnBuf(index, h.msgtype, c->recv_buf + KX_NET_FRAME_HEADER, h.len);
+        std::memmove(c->recv_buf, c->recv_buf + frame, c->buffer_recv_pos - frame);
+        c->buffer_recv_pos -= frame;
+        if (++handled >= KX_NET_MAX_FRAMES_PER_PASS) {
+            kxLog("%s\n", "ERROR: Too many attempts when handling buffer (server). ");
+            kx_server_socket_deferred_kick(server, index, KX_SOCK_REASON_TOO_MANY_FRAMES, -2);
+            c->buffer_recv_pos = 0;
+            return;
+        }
+    }
+}
+
+int kx_server_socket_poll(kx_server_socket_t* server) {
+    bool kicked = false;
+    for (int i = 0; i < server->client_count;) {
+        if (server->clients[i].flags & KX_SERVER_FLAG_KICK) {
+            kxLog("Executing deferred kick. Kicking now (id=%d) \n", i);
+            kx_server_socket_kick(server, i, 0, 0);
+            kicked = true;
+            continue;  // another client moved into slot i
+        }
+        i++;
+    }
+    if (server->fd < 0) return 0;
+    for (;;) {
+        kx_sockaddr_t addr;
+        kx_socklen_t alen = sizeof(addr);
+        int fd = (int)accept(server->fd, (struct sockaddr*)&addr, &alen);
+        if (fd < 0) break;
+        char ip[INET_ADDRSTRLEN] = "?";
+        inet_ntop(AF_INET, &addr.sin_addr, ip, sizeof(ip));
+        if (server->client_count >= KX_SERVER_MAX_CLIENTS) {
+            // Every slot is taken: refuse at once rather than overwrite a client.
+            kxLog("SOCK SRV refused connection, all %d slots in use (addr=[%s]) \n", KX_SERVER_MAX_CLIENTS, ip);
+            kx_sock_close(fd);
+            continue;
+        }
+        int i = server->client_count;
+        kx_server_client_t* c = &server->clients[i];
+        kx_sock_set_nonblocking(fd);
+        c->fd = fd;
+        c->addr = addr;
+        c->addr_len = (int)alen;
+        c->id = ++server->last_id;
+        c->flags = 0;
+        c->buffer_recv_pos = 0;
+        c->out_len = 0;
+        c->user_data = nullptr;
+        kxLog("SOCK SRV client connected (i=%d, id=%d) (addr=[%s]) \n", i, c->id, ip);
+        server->client_count++;
+        server->OnConnect(server->user, i, c->id);
+    }
+    if (server->client_count == 0) return 0;
+    for (int i = 0; i < server->client_count; i++) {
+        kx_server_client_t* c = &server->clients[i];
+        if (kicked) kxLog("------\nprocessing %d (id %d): \n", i, c->id);
+        if (c->flags & KX_SERVER_FLAG_KICK) continue;  // leaving at the next poll
+        if (c->out_len > 0) flush_queue(server, i);
+        int space = KX_NET_MAX_FRAME - c->buffer_recv_pos;
+        int n = (int)recv(c->fd, (char*)c->recv_buf + c->buffer_recv_pos, space, 0);
+        if (n > 0) {
+            c->buffer_recv_pos += n;
+            kx_server_socket_handle_buffer(server, i);
+        } else if (n == 0 || !kx_sock_would_block(kx_sock_errno())) {
+            kxLog("Kicking, case 174 (i=%d, client_count=%d)\n", i, server->client_count);
+            kx_server_socket_deferred_kick(server, i, KX_SOCK_REASON_RECV, 174);
+        }
+    }
+    return 0;
+}

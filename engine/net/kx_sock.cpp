@@ -1,0 +1,48 @@
+// Platform layer of the socket code: BSD sockets on Linux, WinSock 2 on Windows.
+// Depends on kx_log (for the WinSock start-up failure line).
+#include "engine/net/kx_sock.h"
+
+#include "engine/app/kx_log.h"
+
+#ifdef _WIN32
+int kx_sock_startup() {
+    static bool started = false;
+    if (started) return 0;
+    WSADATA data;
+    if (WSAStartup(MAKEWORD(2, 0), &data) != 0) {
+        kxLog("%s\n", "Cannot initialize WinSock");
+        return 1;
+    }
+    started = true;
+    return 0;
+}
+int kx_sock_set_nonblocking(int fd) {
+    u_long on = 1;
+    return ioctlsocket(fd, FIONBIO, &on) == 0 ? 0 : -1;
+}
+void kx_sock_close(int fd) {
+    if (fd >= 0) closesocket(fd);
+}
+int kx_sock_errno() { return WSAGetLastError(); }
+bool kx_sock_would_block(int err) { return err == WSAEWOULDBLOCK; }
+bool kx_sock_in_progress(int err) { return err == WSAEWOULDBLOCK || err == WSAEINPROGRESS; }
+int kx_sock_resolver_errno() { return WSAGetLastError(); }
+#else
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+
+int kx_sock_startup() { return 0; }
+int kx_sock_set_nonblocking(int fd) {
+    int fl = fcntl(fd, F_GETFL, 0);
+    if (fl < 0) return -1;
+    return fcntl(fd, F_SETFL, fl | O_NONBLOCK) == 0 ? 0 : -1;
+}
+void kx_sock_close(int fd) {
+    if (fd >= 0) close(fd);
+}
+int kx_sock_errno() { return errno; }
+bool kx_sock_would_block(int err) { return err == EAGAIN || err == EWOULDBLOCK; }
+bool kx_sock_in_progress(int err) { return err == EAGAIN || err == EINPROGRESS; }
+int kx_sock_resolver_errno() { return h_errno; }
+#endif

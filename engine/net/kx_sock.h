@@ -1,0 +1,44 @@
+// Platform layer of the socket code: the few calls where BSD sockets and
+// WinSock differ (start-up, non-blocking mode, error numbers, closing).
+// Everything else in engine/net uses plain BSD names through this header.
+// Depends on the system socket headers only.
+#pragma once
+
+#ifdef _WIN32
+#include <winsock2.h>
+#include <ws2tcpip.h>
+typedef int kx_socklen_t;
+#ifndef MSG_NOSIGNAL
+#define MSG_NOSIGNAL 0
+#endif
+#else
+#include <arpa/inet.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+typedef socklen_t kx_socklen_t;
+#endif
+
+// IPv4 socket address as stored in the records (16 bytes).
+typedef struct sockaddr_in kx_sockaddr_t;
+
+// Start the socket library once per process (WinSock); 0 on success, non-zero on failure.
+int kx_sock_startup();
+
+// Make a descriptor non-blocking; 0 on success, -1 on failure.
+int kx_sock_set_nonblocking(int fd);
+
+// Close a descriptor (closesocket on Windows); negative descriptors are ignored.
+void kx_sock_close(int fd);
+
+// The error number of the last failed socket call (errno or WSAGetLastError()).
+int kx_sock_errno();
+
+// True when the error means "nothing to do now" (EAGAIN / EWOULDBLOCK).
+bool kx_sock_would_block(int err);
+
+// True when a non-blocking connect reports it is under way.
+bool kx_sock_in_progress(int err);
+
+// Resolver error of the last failed host lookup (h_errno or WSAGetLastError()).
+int kx_sock_resolver_errno();
