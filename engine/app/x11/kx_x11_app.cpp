@@ -2,6 +2,7 @@
 // engine shaders), the window-system half of the main loop, and teardown.
 // Depends on: Xlib, GLX, kx_app, kx_app_loop, kx_log, kx_glcheck, kx_render.
 #include <GL/gl.h>
+#include <X11/XKBlib.h>
 #include <poll.h>
 #include <unistd.h>
 
@@ -104,6 +105,10 @@ int kxAppInit(int argc, char** argv, const char* title) {
     }
     kx_app.display = dpy;
     XSetErrorHandler(on_x_error);
+    // Without this, X reports a held key as release/press pairs and OnKeyDown
+    // would never see a repeat (first = 0); with it, repeats arrive as presses.
+    Bool detectable = False;
+    XkbSetDetectableAutoRepeat(dpy, True, &detectable);
 
     int error_base = 0, event_base = 0;
     if (!glXQueryExtension(dpy, &error_base, &event_base)) {
