@@ -88,13 +88,12 @@ void load_framebuffer_core() {
 // The EXT path: multisample and blit have their own extensions and were handled
 // by the caller; everything else comes from the "EXT" names.
 void load_framebuffer_ext_rest() {
-    auto multisample = glRenderbufferStorageMultisample;
-    auto blit = glBlitFramebuffer;
-#define KX_GL_LOAD_EXT(type, name, ext) load(name, ext);
+#define KX_GL_LOAD_EXT(type, name, ext)                                                   \
+    if (std::strcmp(#name, "glRenderbufferStorageMultisample") != 0 &&                    \
+        std::strcmp(#name, "glBlitFramebuffer") != 0)                                     \
+        load(name, ext);
     KX_GL_FRAMEBUFFER_POINTERS(KX_GL_LOAD_EXT)
 #undef KX_GL_LOAD_EXT
-    glRenderbufferStorageMultisample = multisample;
-    glBlitFramebuffer = blit;
 }
 
 void clear_entry_points() {

@@ -6,6 +6,8 @@
 #include <GL/glx.h>
 #include <X11/Xlib.h>
 
+#include <unistd.h>
+
 #include <cstdio>
 
 #include "engine/render/kx_gl.h"
@@ -24,7 +26,12 @@ struct {
 
 bool test_gl_open(int w, int h) {
     if (g.ctx != nullptr) return true;
-    g.dpy = XOpenDisplay(nullptr);
+    // The X server resets for a moment when its last client leaves (the previous test),
+    // refusing connections meanwhile; try for a few seconds.
+    for (int attempt = 0; attempt < 100 && g.dpy == nullptr; ++attempt) {
+        g.dpy = XOpenDisplay(nullptr);
+        if (g.dpy == nullptr) usleep(30000);
+    }
     if (g.dpy == nullptr) {
         std::fprintf(stderr, "test_gl_open: no X display (is DISPLAY set?)\n");
         return false;
