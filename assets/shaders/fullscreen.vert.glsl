@@ -1,0 +1,12 @@
+#version 110
+// Puts the offscreen picture on the window.
+uniform mat4 u_proj;
+uniform mat4 u_modelview;
+attribute vec4 a_pos;
+attribute vec2 a_uv;
+varying vec2 v_uv;
+
+void main() {
+    v_uv = a_uv;
+    gl_Position = u_proj * u_modelview * a_pos;
+}

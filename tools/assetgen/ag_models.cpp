@@ -1,0 +1,150 @@
+// Builders of the small models from boxes, tubes and ellipsoids, and of the
+// hill ring as a polar height field. Depends on ag_mesh, ag_params, ag_noise.
+#include "tools/assetgen/ag_models.h"
+
+#include <cmath>
+
+#include "tools/assetgen/ag_noise.h"
+
+static constexpr float kPi = 3.14159265358979f;
+
+ag_mesh_t ag_model_testplayer(const ag_params_t& p) {
+    // Built in world units, then divided by the draw scale.
+    const float h = ag_param(p, "player.height");
+    const float k = h / 1.2f;  // proportions below are for a 1.2-unit figure
+    ag_mesh_t m;
+    const ag_region_t suit = AG_T2_SUIT, metal = AG_T2_METAL;
+    ag_mesh_box(&m, {-0.16f * k, -0.07f * k, 0}, {-0.03f * k, 0.08f * k, 0.55f * k}, suit);  // legs
+    ag_mesh_box(&m, {0.03f * k, -0.07f * k, 0}, {0.16f * k, 0.08f * k, 0.55f * k}, suit);
+    ag_mesh_box(&m, {-0.17f * k, -0.1f * k, -0.001f}, {-0.02f * k, 0.1f * k, 0.08f * k}, metal);  // boots
+    ag_mesh_box(&m, {0.02f * k, -0.1f * k, -0.001f}, {0.17f * k, 0.1f * k, 0.08f * k}, metal);
+    ag_mesh_box(&m, {-0.19f * k, -0.1f * k, 0.52f * k}, {0.19f * k, 0.1f * k, 0.9f * k}, suit);  // torso
+    ag_mesh_box(&m, {-0.15f * k, -0.13f * k, 0.62f * k}, {0.15f * k, -0.09f * k, 0.86f * k}, metal);  // chest plate
+    ag_mesh_sphere(&m, {-0.24f * k, 0, 0.86f * k}, {0.09f * k, 0.09f * k, 0.07f * k}, 10, 6, metal);  // shoulders
+    ag_mesh_sphere(&m, {0.24f * k, 0, 0.86f * k}, {0.09f * k, 0.09f * k, 0.07f * k}, 10, 6, metal);
+    ag_mesh_box(&m, {-0.3f * k, -0.05f * k, 0.6f * k}, {-0.2f * k, 0.05f * k, 0.86f * k}, suit);  // upper arms
+    ag_mesh_box(&m, {0.2f * k, -0.05f * k, 0.6f * k}, {0.3f * k, 0.05f * k, 0.86f * k}, suit);
+    ag_mesh_box(&m, {-0.28f * k, -0.32f * k, 0.6f * k}, {-0.2f * k, -0.02f * k, 0.68f * k}, suit);  // forearms, forward
+    ag_mesh_box(&m, {0.2f * k, -0.32f * k, 0.6f * k}, {0.28f * k, -0.02f * k, 0.68f * k}, suit);
+    ag_mesh_box(&m, {-0.05f * k, -0.55f * k, 0.62f * k}, {0.05f * k, -0.05f * k, 0.72f * k}, metal);  // rifle
+    ag_mesh_box(&m, {-0.25f * k, -0.36f * k, 0.6f * k}, {0.25f * k, -0.3f * k, 0.7f * k}, metal);     // grip bar
+    ag_mesh_cylinder(&m, {0, 0, 0.88f * k}, 0.06f * k, 0.08f * k, 8, suit);  // neck
+    ag_mesh_sphere(&m, {0, 0, 1.04f * k}, {0.13f * k, 0.14f * k, 0.15f * k}, 14, 10, AG_T2_HELMET);
+    // Visor on the face side (-y), so the figure's heading reads from afar.
+    ag_mesh_box(&m, {-0.1f * k, -0.15f * k, 1.0f * k}, {0.1f * k, -0.1f * k, 1.08f * k}, {0.55f, 0.22f, 0.95f, 0.28f});
+    mat4 S;
+    kx_mat4_identity(&S);
+    kx_mat4_scale(&S, 1.0f / ag_param(p, "player.draw_scale"));
+    ag_mesh_transform(&m, S);
+    return m;
+}
+
+// Guns are modelled along -z with their axis at (ax, ay); see ag_models.h.
+ag_mesh_t ag_model_gun1(const ag_params_t& p) {
+    const float ax = ag_param(p, "gun1.axis_x"), ay = ag_param(p, "gun1.axis_y");
+    const float len = ag_param(p, "gun1.length");
+    ag_mesh_t m;
+    const ag_region_t metal = AG_CRYSTAL_CAP, dark = AG_CRYSTAL_WALL, glow = AG_CRYSTAL_RED;
+    // Two barrels side by side, a pump under them, a receiver and a stock behind.
+    ag_mesh_cylinder(&m, {ax - 0.038f, ay + 0.02f, -len}, 0.034f, len - 0.3f, 12, metal);
+    ag_mesh_cylinder(&m, {ax + 0.038f, ay + 0.02f, -len}, 0.034f, len - 0.3f, 12, metal);
+    ag_mesh_box(&m, {ax - 0.075f, ay - 0.07f, -len * 0.72f}, {ax + 0.075f, ay - 0.01f, -len * 0.45f}, dark);
+    ag_mesh_box(&m, {ax - 0.085f, ay - 0.08f, -0.42f}, {ax + 0.085f, ay + 0.07f, -0.1f}, metal);
+    ag_mesh_box(&m, {ax - 0.02f, ay + 0.07f, -0.4f}, {ax + 0.02f, ay + 0.1f, -0.16f}, dark);  // rib sight
+    ag_mesh_box(&m, {ax - 0.09f, ay - 0.03f, -0.36f}, {ax + 0.09f, ay + 0.03f, -0.2f}, glow);  // red band
+    ag_mesh_box(&m, {ax - 0.06f, ay - 0.2f, -0.2f}, {ax + 0.06f, ay - 0.06f, 0.05f}, dark);   // stock
+    ag_mesh_box(&m, {ax - 0.09f, ay - 0.02f, -len - 0.02f}, {ax + 0.09f, ay + 0.06f, -len + 0.06f}, metal);  // muzzle band
+    return m;
+}
+
+ag_mesh_t ag_model_macgun1(const ag_params_t& p) {
+    const float ax = ag_param(p, "macgun1.axis_x"), ay = ag_param(p, "macgun1.axis_y");
+    const float len = ag_param(p, "macgun1.length");
+    ag_mesh_t m;
+    const ag_region_t metal = AG_CRYSTAL_CAP, dark = AG_CRYSTAL_WALL, cell = AG_CRYSTAL_HAZARD;
+    ag_mesh_cylinder(&m, {ax, ay, -len}, 0.022f, len - 0.3f, 10, metal);              // barrel
+    ag_mesh_cylinder(&m, {ax, ay, -len * 0.72f}, 0.05f, len * 0.72f - 0.35f, 12, dark);  // shroud
+    ag_mesh_box(&m, {ax - 0.07f, ay - 0.08f, -0.45f}, {ax + 0.07f, ay + 0.06f, -0.08f}, metal);  // receiver
+    ag_mesh_box(&m, {ax - 0.05f, ay - 0.26f, -0.38f}, {ax + 0.05f, ay - 0.08f, -0.26f}, cell);   // glowing magazine
+    ag_mesh_box(&m, {ax - 0.015f, ay + 0.06f, -0.42f}, {ax + 0.015f, ay + 0.11f, -0.3f}, dark);  // sight
+    ag_mesh_box(&m, {ax - 0.04f, ay - 0.2f, -0.16f}, {ax + 0.04f, ay - 0.08f, -0.08f}, dark);    // grip
+    for (int i = 0; i < 3; i++) {  // cooling rings on the shroud
+        const float z = -len * 0.68f + i * 0.09f;
+        ag_mesh_cylinder(&m, {ax, ay, z}, 0.058f, 0.025f, 12, metal);
+    }
+    return m;
+}
+
+ag_mesh_t ag_model_minisphere(const ag_params_t& p) {
+    ag_mesh_t m;
+    const float r = ag_param(p, "minisphere.radius");
+    ag_mesh_sphere(&m, {0, 0, 0}, {r, r, r}, 16, 10, AG_CRYSTAL_PLAIN);
+    return m;
+}
+
+ag_mesh_t ag_model_laserbullet(const ag_params_t& p) {
+    ag_mesh_t m;
+    const float len = ag_param(p, "laserbullet.length"), r = ag_param(p, "laserbullet.radius");
+    // The white texture colours the whole bolt; coordinates stay in its middle.
+    ag_mesh_sphere(&m, {-len * 0.2f, 0, 0}, {len * 0.5f, r, r}, 12, 8, {0.25f, 0.25f, 0.75f, 0.75f});
+    return m;
+}
+
+ag_mesh_t ag_model_redcross(const ag_params_t& p) {
+    ag_mesh_t m;
+    const float s = ag_param(p, "redcross.size") / ag_param(p, "redcross.draw_scale");  // full height
+    const float arm = s / 6, depth = s / 10;
+    ag_mesh_box(&m, {-arm, -depth, -s / 2}, {arm, depth, s / 2}, AG_CRYSTAL_RED);
+    ag_mesh_box(&m, {-s / 2, -depth, -arm}, {-arm, depth, arm}, AG_CRYSTAL_RED);
+    ag_mesh_box(&m, {arm, -depth, -arm}, {s / 2, depth, arm}, AG_CRYSTAL_RED);
+    return m;
+}
+
+// ---- hills ----
+
+static float hill_height(const ag_params_t& p, float r, float a) {
+    const float r0 = ag_param(p, "hills.inner_radius"), r1 = ag_param(p, "hills.outer_radius");
+    const float top = ag_param(p, "hills.height");
+    if (r >= r1) return -1.0f;
+    const float rise = ag_smoothstep(r0, r0 + ag_param(p, "hills.rise"), r);
+    // Noise on the ring's circle (x, y of the angle) so it closes without a seam.
+    const float ca = std::cos(a), sa = std::sin(a);
+    const float n = ag_fbm3(ca * 2.2f, sa * 2.2f, r * 0.02f, 5, 0.5f, 201);
+    const float peaks = ag_fbm3(ca * 6.0f, sa * 6.0f, r * 0.05f, 3, 0.5f, 202);
+    return -0.5f + rise * top * (0.35f + 1.1f * n * n + 0.35f * peaks);
+}
+
+ag_mesh_t ag_model_mountains(const ag_params_t& p) {
+    const int segs = static_cast<int>(ag_param(p, "hills.segments"));
+    const int rings = static_cast<int>(ag_param(p, "hills.rings"));
+    const float r0 = ag_param(p, "hills.inner_radius"), r1 = ag_param(p, "hills.outer_radius");
+    const float tile = ag_param(p, "hills.texture_tile");
+    const float scale = ag_param(p, "hills.draw_scale");
+    auto ring_r = [&](int j) { return r0 + (r1 - r0) * j / rings; };
+    auto pos = [&](int i, int j) {
+        const float a = 2 * kPi * i / segs, r = ring_r(j);
+        return vec3{r * std::cos(a), r * std::sin(a), hill_height(p, r, a)};
+    };
+    auto normal = [&](int i, int j) {
+        const float a = 2 * kPi * i / segs, r = ring_r(j), e = 0.5f;
+        const float x = r * std::cos(a), y = r * std::sin(a);
+        auto h = [&](float px, float py) { return hill_height(p, std::sqrt(px * px + py * py), std::atan2(py, px)); };
+        const float dx = (h(x + e, y) - h(x - e, y)) / (2 * e), dy = (h(x, y + e) - h(x, y - e)) / (2 * e);
+        const float l = std::sqrt(dx * dx + dy * dy + 1);
+        return vec3{-dx / l, -dy / l, 1 / l};
+    };
+    ag_mesh_t m;
+    for (int j = 0; j < rings; j++) {
+        for (int i = 0; i < segs; i++) {
+            const vec3 q[4] = {pos(i, j), pos(i + 1, j), pos(i + 1, j + 1), pos(i, j + 1)};
+            const vec3 n[4] = {normal(i, j), normal(i + 1, j), normal(i + 1, j + 1), normal(i, j + 1)};
+            // Counter-clockwise seen from above: angle grows to the left of the outward direction.
+            const int order[6] = {0, 2, 1, 0, 3, 2};
+            for (int k : order) {
+                const vec3 w = q[k];
+                m.verts.push_back({kx_vec3_scale(w, 1.0f / scale), n[k], w.x / tile, w.y / tile});
+            }
+        }
+    }
+    return m;
+}

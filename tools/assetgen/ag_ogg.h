@@ -1,0 +1,10 @@
+// Ogg Vorbis writer for mono sounds (libvorbisenc, VBR). The stream's serial
+// number is given by the caller and no comment tags are written, so the same
+// samples always give the same bytes.
+// Depends on libvorbisenc, libogg.
+#pragma once
+
+#include <vector>
+
+// Encodes `samples` (mono, -1..1) at `rate` Hz; returns 0, or -1 after a log line.
+int ag_ogg_write(const char* path, const std::vector<float>& samples, int rate, float quality, int serial);
