@@ -93,7 +93,8 @@ int sim_match_run(const sim_match_options_t* opt, sim_match_result_t* out) {
     game_world.multiplayer = 0;
     game_world.free_camera = 0;
     game_world.ai_shooting_disabled = opt->bots_no_shooting ? 1 : 0;
-    game_world.tick_accum = 0;
+    // A new game keeps the world's timers; a match must not depend on the one before.
+    game_world.tick_accum = game_world.step_timer = game_world.hit_sound_timer = 0;
     game_world.game_mode = 3;
     game_logic_start_new_game();
 

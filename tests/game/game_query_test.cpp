@@ -1,0 +1,127 @@
+// Area, free-space and line-of-sight queries; the fast per-class line-of-sight
+// path is compared with a plain scan of the rects pool on many random cases.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "game_fixture.h"
+
+namespace {
+
+// The plain version: every rectangle of the pool, in order, for every sample.
+int ref_point_free(int nav, vec3 p, float r) {
+    if (p.z < -0.0001 || p.z > 10) return 0;
+    const game_pool_t<game_rect_t>& rects = game_world.rects;
+    for (int k = 0; k < rects.count; k++) {
+        const game_rect_t& b = rects.items[k];
+        if (b.kind != RECT_BLOCK || (!nav && b.clip_class != 16)) continue;
+        if (p.x - r > b.x1 && p.x + r < b.x2 && p.y - r > b.y1 && p.y + r < b.y2) return 0;
+    }
+    for (int k = 0; k < rects.count; k++) {
+        const game_rect_t& a = rects.items[k];
+        if (a.kind != RECT_AREA || (nav && a.clip_class != 16)) continue;
+        if (p.x - r > a.x1 && p.x + r < a.x2 && p.y - r > a.y1 && p.y + r < a.y2) return 1;
+    }
+    return 0;
+}
+
+int ref_segment_clear(int nav, vec3 a, vec3 b) {
+    const vec3 d = kx_vec3_sub(b, a);
+    const int n = game_segment_samples(kx_vec3_length(d));
+    if (n < 2) return 1;
+    for (int k = 1; k < n; k++)
+        if (!ref_point_free(nav, game_segment_point(a, d, k, n), 0.08f)) return 0;
+    return 1;
+}
+
+class GameQuery : public GameTest {};
+
+TEST_F(GameQuery, PointFreeCases) {
+    struct {
+        int nav;
+        vec3 p;
+        float r;
+        int expect;
+    } cases[] = {
+        {GAME_NAV, {-29.6f, 9.6f, 0.5f}, 0.5f, 1},     // spawn room
+        {GAME_SHOT, {-29.6f, 9.6f, 0.5f}, 0.5f, 1},
+        {GAME_NAV, {-29.6f, 9.6f, -0.01f}, 0.5f, 0},   // below the floor
+        {GAME_NAV, {-29.6f, 9.6f, 10.5f}, 0.5f, 0},    // above the ceiling
+        {GAME_NAV, {22.4f, -9.6f, 0.5f}, 0.5f, 0},     // inside a class-16 block
+        {GAME_SHOT, {22.4f, -9.6f, 0.9f}, 0.01f, 0},
+        {GAME_NAV, {-23.9f, -6.4f, 0.5f}, 0.08f, 0},   // inside a low (class-17) block
+        {GAME_SHOT, {-23.9f, -6.4f, 0.9f}, 0.08f, 1},  // shots pass over it
+        {GAME_NAV, {22, 20, 0.5f}, 0.08f, 0},          // low area: not floor for walking
+        {GAME_SHOT, {22, 20, 0.9f}, 0.08f, 1},         // but floor for shots
+        {GAME_SHOT, {100, 100, 0.5f}, 0.08f, 0},       // outside the level
+        {GAME_NAV, {-3, -3, 0.5f}, 0.5f, 1},           // the dummy area counts as floor too
+    };
+    for (auto& c : cases) {
+        EXPECT_EQ(game_point_free(c.nav, c.p, c.r), c.expect) << c.p.x << "," << c.p.y;
+        EXPECT_EQ(ref_point_free(c.nav, c.p, c.r), c.expect);
+    }
+}
+
+TEST_F(GameQuery, FindAreaPrefersTheCurrentOne) {
+    game_obj_t* o = game_obj(1);
+    o->pos = kx_vec3(-26.95f, 9.6f, 0.5f);  // inside both rect 9 and rect 10
+    o->area = 10;
+    EXPECT_EQ(game_find_area(1, GAME_NAV), 10);
+    o->area = 0;
+    EXPECT_EQ(game_find_area(1, GAME_NAV), 9);
+    o->pos = kx_vec3(22, 20, 0.5f);  // only a class-17 area holds it
+    EXPECT_EQ(game_find_area(1, GAME_NAV), 0);
+    EXPECT_EQ(game_find_area(1, GAME_SHOT), 61);
+    EXPECT_EQ(game_in_area(1, 61), 1);
+    EXPECT_EQ(game_in_area(1, 9), 0);
+}
+
+TEST_F(GameQuery, FastSegmentMatchesThePlainScan) {
+    std::mt19937 rng(12345);
+    std::uniform_real_distribution<float> xy(-48, 36), z(0, 1.2f), near(-3, 3);
+    int clear[2] = {}, blocked[2] = {};
+    for (int t = 0; t < 20000; t++) {
+        vec3 a = {xy(rng), xy(rng), t % 7 == 0 ? z(rng) : 0.5f};
+        // Mix long and short segments: bots mostly test nearby waypoints.
+        vec3 b = t % 3 == 0 ? kx_vec3(a.x + near(rng), a.y + near(rng), a.z) : kx_vec3(xy(rng), xy(rng), z(rng));
+        if (t % 11 == 0) b.z = 11;  // leaves the vertical bound
+        const int nav = t & 1;
+        const int fast = game_segment_clear(nav, a, b);
+        ASSERT_EQ(fast, ref_segment_clear(nav, a, b)) << t << ": " << a.x << "," << a.y << " -> " << b.x << "," << b.y;
+        (fast ? clear : blocked)[nav]++;
+        const vec3 p = {xy(rng), xy(rng), z(rng)};
+        ASSERT_EQ(game_point_free(nav, p, 0.08f), ref_point_free(nav, p, 0.08f));
+    }
+    // Both answers occur often enough for the comparison to mean something.
+    for (int nav = 0; nav < 2; nav++) {
+        EXPECT_GT(clear[nav], 500);
+        EXPECT_GT(blocked[nav], 1000);
+    }
+}
+
+TEST_F(GameQuery, SegmentsBetweenWaypointsMatchThePlainScan) {
+    for (int i = 13; i < game_world.objects.count; i++)
+        for (int j = 13; j < game_world.objects.count; j++)
+            for (int nav = 0; nav < 2; nav++)
+                ASSERT_EQ(game_obj_sees(i, j, nav), ref_segment_clear(nav, game_obj(i)->pos, game_obj(j)->pos));
+}
+
+TEST_F(GameQuery, CacheFollowsEditedRects) {
+    const vec3 a = {-31, 9.6f, 0.5f}, b = {-28, 9.6f, 0.5f};
+    ASSERT_EQ(game_segment_clear(GAME_SHOT, a, b), 1);
+    game_pool_add(&game_world.rects, game_rect_make(RECT_BLOCK, 16, -30, 9, -29, 10));
+    EXPECT_EQ(game_segment_clear(GAME_SHOT, a, b), 0);  // appended: noticed by itself
+    game_rect(game_world.rects.count - 1)->clip_class = 17;
+    game_query_rects_changed();
+    EXPECT_EQ(game_segment_clear(GAME_SHOT, a, b), 1);
+    EXPECT_EQ(game_segment_clear(GAME_NAV, a, b), 0);
+}
+
+TEST_F(GameQuery, SoundVolumeFallsWithDistance) {
+    game_world.camera_pos = kx_vec3(0, 0, 1);
+    EXPECT_FLOAT_EQ(game_sound_volume(kx_vec3(0, 0, 1)), 1.0f);
+    EXPECT_FLOAT_EQ(game_sound_volume(kx_vec3(10, 0, 1)), 0.5f);
+    EXPECT_FLOAT_EQ(game_sound_volume(kx_vec3(0, 30, 1)), 0.1f);
+}
+
+}  // namespace
