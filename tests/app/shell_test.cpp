@@ -100,6 +100,17 @@ protected:
         XTestFakeMotionEvent(xd, DefaultScreen(xd), rx, ry, CurrentTime);
         XSync(xd, False);
     }
+    void wait_pointer_at(int rx, int ry) {
+        for (int i = 0; i < 2000; i++) {
+            Window r = 0, c = 0;
+            int x = 0, y = 0, wx = 0, wy = 0;
+            unsigned int mask = 0;
+            XQueryPointer(xd, DefaultRootWindow(xd), &r, &c, &x, &y, &wx, &wy, &mask);
+            if (x == rx && y == ry) return;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        FAIL() << "pointer never came back to " << rx << "," << ry;
+    }
     void button(unsigned int b, bool down) {
         XTestFakeButtonEvent(xd, b, down, CurrentTime);
         XSync(xd, False);
@@ -307,8 +318,10 @@ TEST_F(Shell, LockedPointerGivesMouseLookDeltasAndNoPointerCallbacks) {
     int lx = 0, ly = 0;
     ASSERT_EQ(std::sscanf(child.output.c_str() + child.cursor, "%d, %d", &lx, &ly), 2);
     const size_t locked_at = child.cursor;
+    wait_pointer_at(lx, ly);
     move_root(lx + 10, ly - 5);
     expect("cb OnMouseLook 10 5\n");
+    wait_pointer_at(lx, ly);  // the shell's warp back has landed
     move_root(lx - 3, ly + 7);
     expect("cb OnMouseLook -3 -7\n");
     button(1, true);

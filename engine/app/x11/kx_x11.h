@@ -28,6 +28,6 @@ inline GLXContext kx_x11_context() { return static_cast<GLXContext>(kx_app.glx_c
 
 // Dispatch one event into the callback slots. Returns 1 for a close request.
 int kx_x11_dispatch(const XEvent* ev);
-// Create / free the five cursors (needs the display and window).
+// Reset the cursor table (each cursor is made when first shown) / free the made ones.
 void kx_x11_cursors_create();
 void kx_x11_cursors_free();

@@ -158,7 +158,10 @@ void kxAppLockCursor(int x, int y) {
     int bx = 0, by = 0, px = 0, py = 0;
     pointer_from_base(&bx, &by, &px, &py);
     kxLog("Locking cursor to %d, %d \n", bx + x, by + y);
-    if (px != x || py != y) XWarpPointer(dpy, None, RootWindow(dpy, 0), 0, 0, 0, 0, bx + x, by + y);
+    if (px != x || py != y) {
+        XWarpPointer(dpy, None, RootWindow(dpy, 0), 0, 0, 0, 0, bx + x, by + y);
+        XFlush(dpy);
+    }
 }
 
 void kxAppUnlockCursor() {
@@ -177,6 +180,7 @@ void kxAppProcessFrame() {
     if (px != kx_app.lock_x || py != kx_app.lock_y) {
         // Re-centre every frame so relative motion is never clipped by the screen edge.
         XWarpPointer(dpy, None, RootWindow(dpy, 0), 0, 0, 0, 0, bx + kx_app.lock_x, by + kx_app.lock_y);
+        XFlush(dpy);  // send the warp now, not after the frame is drawn
         if (kx_app.OnMouseLook) kx_app.OnMouseLook(px - kx_app.lock_x, kx_app.lock_y - py);
     }
     kx_app.OnProcess();

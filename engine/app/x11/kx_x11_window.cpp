@@ -5,19 +5,27 @@
 #include "engine/app/kx_log.h"
 #include "engine/app/x11/kx_x11.h"
 
-void kx_x11_cursors_create() {
+namespace {
+
+// Font cursors cost a cursor-theme lookup each (tens of milliseconds at
+// start-up), so each one is made when it is first shown.
+Cursor make_cursor(int index) {
     Display* dpy = kx_x11_display();
-    if (!dpy) return;
-    kx_x11.cursors[0] = XCreateFontCursor(dpy, 2);    // arrow
-    kx_x11.cursors[1] = XCreateFontCursor(dpy, 152);  // text beam
-    kx_x11.cursors[2] = XCreateFontCursor(dpy, 30);   // cross
-    kx_x11.cursors[3] = XCreateFontCursor(dpy, 150);  // watch
+    static const unsigned int shapes[KX_X11_CURSOR_INVISIBLE] = {2, 152, 30, 150};  // arrow, beam, cross, watch
+    if (index < KX_X11_CURSOR_INVISIBLE) return XCreateFontCursor(dpy, shapes[index]);
     // Invisible: an all-zero 8x8 bitmap as both shape and mask.
     static const char zeros[8] = {0, 0, 0, 0, 0, 0, 0, 0};
     const Pixmap blank = XCreateBitmapFromData(dpy, kx_x11_window(), zeros, 8, 8);
     XColor black{};
-    kx_x11.cursors[KX_X11_CURSOR_INVISIBLE] = XCreatePixmapCursor(dpy, blank, blank, &black, &black, 0, 0);
+    const Cursor c = XCreatePixmapCursor(dpy, blank, blank, &black, &black, 0, 0);
     XFreePixmap(dpy, blank);
+    return c;
+}
+
+}  // namespace
+
+void kx_x11_cursors_create() {
+    for (Cursor& c : kx_x11.cursors) c = 0;
 }
 
 void kx_x11_cursors_free() {
@@ -31,7 +39,8 @@ void kx_x11_cursors_free() {
 
 void kxAppSetCursor(int index) {
     Display* dpy = kx_x11_display();
-    if (!dpy || index < 0 || index >= KX_X11_CURSORS || !kx_x11.cursors[index]) return;
+    if (!dpy || !kx_app.window || index < 0 || index >= KX_X11_CURSORS) return;
+    if (!kx_x11.cursors[index]) kx_x11.cursors[index] = make_cursor(index);
     XDefineCursor(dpy, kx_x11_window(), kx_x11.cursors[index]);
 }
 
