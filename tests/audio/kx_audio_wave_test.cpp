@@ -52,27 +52,23 @@ std::string tone_file(const std::string& name, int channels, int rate, double se
     return path;
 }
 
-// Runs script between init and term and returns the written output. script returns
-// the time of the play it cares about, measured from init.
-struct take_t {
-    wave_t wave;
-    int play_frame = 0;  // where the play should land in the output
-};
-
-take_t record(int format_index, const std::function<clock_type::time_point()>& script) {
+// Runs script between init and term and returns the written output.
+wave_t record(int format_index, const std::function<void()>& script) {
     use_wave_backend();
     testing::internal::CaptureStdout();
     kx_audio_init(format_index, 1, 1);
-    const auto start = clock_type::now();
-    const auto played = script();
+    script();
     kx_audio_term();
     testing::internal::GetCapturedStdout();
-    take_t take;
-    EXPECT_TRUE(wave_read((temp_dir() / "out.wav").string(), &take.wave));
-    EXPECT_EQ(take.wave.rate, kRate);
-    EXPECT_EQ(take.wave.channels, 2);
-    take.play_frame = static_cast<int>(std::chrono::duration<double>(played - start).count() * kRate);
-    return take;
+    wave_t w;
+    EXPECT_TRUE(wave_read((temp_dir() / "out.wav").string(), &w));
+    EXPECT_EQ(w.rate, kRate);
+    EXPECT_EQ(w.channels, 2);
+    return w;
+}
+
+double seconds_between(clock_type::time_point a, clock_type::time_point b) {
+    return std::chrono::duration<double>(b - a).count();
 }
 
 TEST(AudioWave, PlayedSoundsLandInTheOutputAtTheirOwnRateLengthAndPitch) {
@@ -88,20 +84,29 @@ TEST(AudioWave, PlayedSoundsLandInTheOutputAtTheirOwnRateLengthAndPitch) {
         SCOPED_TRACE(testing::Message() << c.channels << "ch " << c.rate << " Hz fmt " << c.format_index);
         const double seconds = 0.4;
         const std::string path = tone_file("tone.ogg", c.channels, c.rate, seconds, c.hz, {0, 1});
-        kx_sound_t snd;
-        const take_t take = record(c.format_index, [&] {
+        // A short click first: the file's clock starts before init returns, so the sound's
+        // place is measured from the click, not from the start of the file.
+        const std::string click_path = tone_file("click.ogg", 1, 22050, 0.03, 3000.0, {0});
+        kx_sound_t snd, click;
+        clock_type::time_point clicked, played;
+        const wave_t w = record(c.format_index, [&] {
             kx_sound_load_ogg(&snd, path.c_str());
-            sleep_ms(250);
-            const auto t = clock_type::now();
+            kx_sound_load_ogg(&click, click_path.c_str());
+            clicked = clock_type::now();
+            kx_sound_play_ex(&click, 0, 0, 1.0f);
+            sleep_ms(300);
+            played = clock_type::now();
             kx_sound_play(&snd);
             sleep_ms(700);
             kx_sound_unload(&snd);
-            return t;
+            kx_sound_unload(&click);
         });
-        const wave_t& w = take.wave;
-        const int onset = wave_onset(w, kLoud);
+        const int click_onset = wave_onset(w, kLoud);
+        ASSERT_GE(click_onset, 0);
+        const int onset = wave_onset(w, kLoud, click_onset + kRate / 10);
         ASSERT_GT(onset, 0);
-        EXPECT_NEAR(onset, take.play_frame, 0.1 * kRate) << "silence before the play";
+        EXPECT_NEAR(onset - click_onset, seconds_between(clicked, played) * kRate, 0.1 * kRate)
+            << "silence between the click and the play";
         const int end = wave_last_loud(w, kLoud);
         EXPECT_NEAR((end - onset) / static_cast<double>(kRate), seconds, 0.03) << "played once, whole";
         EXPECT_NEAR(wave_pitch(w, 0, onset + 2000, end - 2000), c.hz, c.hz * 0.03);
@@ -114,15 +119,12 @@ TEST(AudioWave, TwoChannelFilePlaysAsStereo) {
     // Left only: heard on the left, hardly on the right, at its own length and pitch.
     const std::string path = tone_file("left.ogg", 2, 22050, 0.5, 500.0, {0});
     kx_sound_t snd;
-    const take_t take = record(1, [&] {
+    const wave_t w = record(1, [&] {
         kx_sound_load_ogg(&snd, path.c_str());
-        const auto t = clock_type::now();
         kx_sound_play(&snd);
         sleep_ms(800);
         kx_sound_unload(&snd);
-        return t;
     });
-    const wave_t& w = take.wave;
     EXPECT_EQ(snd.format, 0x1103);
     const int onset = wave_onset(w, kLoud);
     const int end = wave_last_loud(w, kLoud);
@@ -136,33 +138,35 @@ TEST(AudioWave, TwoChannelFilePlaysAsStereo) {
 
 TEST(AudioWave, ExplicitSourceCutsOnlyItsOwnSound) {
     // A loops on the left on source 0, B loops on the right on a rotating source; a short
-    // sound on source 0 then ends A while B plays on.
+    // sound on source 0 then ends A while B plays on to the end of the recording.
     const std::string a_path = tone_file("a.ogg", 2, 22050, 0.5, 400.0, {0});
     const std::string b_path = tone_file("b.ogg", 2, 22050, 0.5, 900.0, {1});
-    const std::string c_path = tone_file("c.ogg", 1, 22050, 0.1, 2000.0, {0});
+    const std::string c_path = tone_file("c.ogg", 2, 22050, 0.1, 2000.0, {0});
     kx_sound_t a, b, c;
-    const take_t take = record(1, [&] {
+    const wave_t w = record(1, [&] {
         kx_sound_load_ogg(&a, a_path.c_str());
         kx_sound_load_ogg(&b, b_path.c_str());
         kx_sound_load_ogg(&c, c_path.c_str());
         kx_sound_play_ex(&a, 1, 0, 1.0f);
         kx_sound_play_ex(&b, 1, -1, 1.0f);
         sleep_ms(600);
-        const auto cut = clock_type::now();
         kx_sound_play_ex(&c, 0, 0, 1.0f);
         sleep_ms(600);
         for (kx_sound_t* s : {&a, &b, &c}) kx_sound_unload(s);
-        return cut;
     });
-    const wave_t& w = take.wave;
-    const int cut = take.play_frame;
-    const int before_from = cut - kRate / 2, before_to = cut - kRate / 10;
-    const int after_from = cut + kRate / 3, after_to = cut + kRate / 2;
-    EXPECT_NEAR(wave_pitch(w, 0, before_from, before_to), 400.0, 12.0) << "A sounds before the cut";
-    EXPECT_NEAR(wave_pitch(w, 1, before_from, before_to), 900.0, 27.0) << "B sounds before the cut";
-    EXPECT_LT(wave_rms(w, 0, after_from, after_to), 200.0) << "A is gone after the cut";
-    EXPECT_GT(wave_rms(w, 1, after_from, after_to), 5000.0) << "B plays on";
-    EXPECT_NEAR(wave_pitch(w, 1, after_from, after_to), 900.0, 27.0);
+    // The end of the left channel's sound is the end of C, which replaced A.
+    int left_end = -1;
+    for (int f = w.frames() - 1; f >= 0 && left_end < 0; f--)
+        if (std::abs(w.samples[static_cast<size_t>(f) * 2]) > kLoud) left_end = f;
+    ASSERT_GT(left_end, kRate / 2);
+    EXPECT_LT(left_end, w.frames() - kRate / 4) << "the left falls silent well before the end: A was cut";
+    EXPECT_NEAR(wave_pitch(w, 0, left_end - kRate / 15, left_end), 2000.0, 60.0) << "C is what ended there";
+    const int c_start = left_end - kRate / 10;
+    EXPECT_NEAR(wave_pitch(w, 0, c_start - kRate / 3, c_start - kRate / 20), 400.0, 12.0) << "A before C";
+    EXPECT_NEAR(wave_pitch(w, 1, c_start - kRate / 3, c_start), 900.0, 27.0) << "B before C";
+    EXPECT_GT(wave_rms(w, 1, left_end + kRate / 20, w.frames() - kRate / 20), 5000.0) << "B plays on";
+    EXPECT_NEAR(wave_pitch(w, 1, left_end + kRate / 20, w.frames() - kRate / 20), 900.0, 27.0);
+    EXPECT_LT(wave_rms(w, 0, left_end + kRate / 20, w.frames()), 200.0);
 }
 
 }  // namespace
