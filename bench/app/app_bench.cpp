@@ -53,7 +53,8 @@ void StartToFirstFrame(benchmark::State& state) {
     for (auto _ : state) {
         probe_child_t c;
         const auto t0 = std::chrono::steady_clock::now();
-        if (!probe_spawn(&c, SHELL_PROBE, {SHELL_PROBE, "--quit-at-first-process"}, dir, xs.display.c_str()) ||
+        if (!probe_spawn(&c, SHELL_PROBE, {SHELL_PROBE, "--quit-at-first-process"}, dir,
+                         xs.display.c_str()) ||
             !probe_expect(&c, "cb OnProcess 1", 30000)) {
             probe_kill(&c);
             state.SkipWithError("probe did not draw");

@@ -32,12 +32,12 @@ enum { KX_APP_MAX_TIMERS = 16, KX_APP_MAX_POINTERS = 10, KX_APP_TITLE_SIZE = 32 
 // Lifetime: static; cleared by kxAppZero, filled by the shell in kxAppInit,
 // released by kxAppTerm. Main thread only.
 struct kx_app_t {
-    uint16_t time;     // wall clock in ms, low 16 bits (wraps every 65 536 ms)
-    uint64_t time_ms;  // wall clock in ms
-    uint16_t dt;       // ms since the previous pass (16-bit wrapping); 1 before the first
-    int cursor_locked;  // 1 while relative mouse mode is on
-    int lock_x, lock_y; // window point the cursor is held at while locked
-    float fps;          // last published frame count
+    uint16_t time;                  // wall clock in ms, low 16 bits (wraps every 65 536 ms)
+    uint64_t time_ms;               // wall clock in ms
+    uint16_t dt;                    // ms since the previous pass (16-bit wrapping); 1 before the first
+    int cursor_locked;              // 1 while relative mouse mode is on
+    int lock_x, lock_y;             // window point the cursor is held at while locked
+    float fps;                      // last published frame count
     char title[KX_APP_TITLE_SIZE];  // window title, rewritten with the frame rate
 
     // The shell's own handles, opaque here: X11 Display*, Window, GLXContext.
@@ -53,16 +53,16 @@ struct kx_app_t {
     void (*OnOrientationChange)(int old_orientation, int new_orientation);
     void (*OnKeyDown)(int key, int first);
     void (*OnKeyUp)(int key);
-    void (*OnChar)(int ch);              // 1..255
-    void (*OnPointerDown)(int x, int y); // from top
-    void (*OnPointerUp)(int x, int y);   // from top
-    void (*OnPointerMove)(int x, int y); // from top, while not locked
-    void (*OnPointerHold)(int x, int y); // press point, each pass while pressed and not dragging
-    void (*OnTap)(int x, int y);         // press point
-    void (*OnDragStart)(int x, int y);   // press point
-    void (*OnDragEnd)(int x, int y);     // current point
-    void (*OnDragMove)(int x, int y);    // from top
-    void (*OnLeftDown)(int x, int y);    // from bottom (all button/wheel/move slots below)
+    void (*OnChar)(int ch);               // 1..255
+    void (*OnPointerDown)(int x, int y);  // from top
+    void (*OnPointerUp)(int x, int y);    // from top
+    void (*OnPointerMove)(int x, int y);  // from top, while not locked
+    void (*OnPointerHold)(int x, int y);  // press point, each pass while pressed and not dragging
+    void (*OnTap)(int x, int y);          // press point
+    void (*OnDragStart)(int x, int y);    // press point
+    void (*OnDragEnd)(int x, int y);      // current point
+    void (*OnDragMove)(int x, int y);     // from top
+    void (*OnLeftDown)(int x, int y);     // from bottom (all button/wheel/move slots below)
     void (*OnLeftUp)(int x, int y);
     void (*OnRightDown)(int x, int y);
     void (*OnRightUp)(int x, int y);
@@ -83,8 +83,8 @@ struct kx_app_t {
     float aspect;       // width / height
     int pointer_x[KX_APP_MAX_POINTERS], pointer_y[KX_APP_MAX_POINTERS];  // last position, from top
     int press_x[KX_APP_MAX_POINTERS], press_y[KX_APP_MAX_POINTERS];      // where the press began
-    int dragging[KX_APP_MAX_POINTERS];      // 1 once the press has become a drag
-    int pointer_down[KX_APP_MAX_POINTERS];  // 1 while pressed
+    int dragging[KX_APP_MAX_POINTERS];                                   // 1 once the press has become a drag
+    int pointer_down[KX_APP_MAX_POINTERS];                               // 1 while pressed
 
     void (*OnInitDisplay)();  // once, at the end of kxAppInit
     void (*OnTerm)();         // once, early in kxAppTerm
@@ -113,7 +113,7 @@ extern kx_flags_t kx_flags;
 // ---- key constants (the shell's native codes) ---------------------------
 
 #ifdef _WIN32
-#define KX_KEY_LETTER(c) ((int)((c) >= 'a' && (c) <= 'z' ? (c) - 32 : (c)))
+#define KX_KEY_LETTER(c) ((int)((c) >= 'a' && (c) <= 'z' ? (c)-32 : (c)))
 constexpr int KX_KEY_TAB = 9, KX_KEY_RETURN = 13, KX_KEY_ESCAPE = 27;
 constexpr int KX_KEY_LEFT = 37, KX_KEY_UP = 38, KX_KEY_RIGHT = 39, KX_KEY_DOWN = 40;
 constexpr int KX_KEY_END = 35, KX_KEY_DELETE = 46;
@@ -128,8 +128,8 @@ constexpr int KX_KEY_LEFT = 65361, KX_KEY_UP = 65362, KX_KEY_RIGHT = 65363, KX_K
 constexpr int KX_KEY_END = 65367, KX_KEY_DELETE = 65535;
 constexpr int KX_KEY_KP0 = 65456, KX_KEY_KP1 = 65457, KX_KEY_KP2 = 65458;
 constexpr int KX_KEY_SHIFT_L = 65505, KX_KEY_SHIFT_R = 65506, KX_KEY_CONTROL = 65507;
-constexpr int KX_KEY_F2 = 65471, KX_KEY_F3 = 65472, KX_KEY_F4 = 65473, KX_KEY_F6 = 65475,
-              KX_KEY_F7 = 65476, KX_KEY_F11 = 65480;
+constexpr int KX_KEY_F2 = 65471, KX_KEY_F3 = 65472, KX_KEY_F4 = 65473, KX_KEY_F6 = 65475, KX_KEY_F7 = 65476,
+              KX_KEY_F11 = 65480;
 #endif
 // Digits and Space are ASCII in every shell.
 constexpr int KX_KEY_SPACE = 32;
@@ -198,8 +198,7 @@ void kxAppSleepUnlock();
 // Start (or restart, moving it to the end of the table) a one-shot timer.
 // duration_ms 0 is taken as 1. When 16 timers are already active the timer
 // is dropped (logged, t->active stays 0).
-void kxTimerStart(kx_timer_t* t, uint16_t duration_ms, int id, kx_timer_fn on_progress,
-                  kx_timer_fn on_end);
+void kxTimerStart(kx_timer_t* t, uint16_t duration_ms, int id, kx_timer_fn on_progress, kx_timer_fn on_end);
 // Advance one timer: on_progress(id, t) or, once past its end, on_end(id, 1.0) and removal.
 void kxTimerUpdate(kx_timer_t* t);
 // Remove an active timer from the table (the last one moves into its slot).

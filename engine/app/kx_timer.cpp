@@ -17,8 +17,7 @@ void kxTimerStop(kx_timer_t* t) {
     kx_app.timers[kx_app.timer_count] = nullptr;
 }
 
-void kxTimerStart(kx_timer_t* t, uint16_t duration_ms, int id, kx_timer_fn on_progress,
-                  kx_timer_fn on_end) {
+void kxTimerStart(kx_timer_t* t, uint16_t duration_ms, int id, kx_timer_fn on_progress, kx_timer_fn on_end) {
     if (!t) return;
     if (t->active) kxTimerStop(t);
     if (kx_app.timer_count >= KX_APP_MAX_TIMERS) {

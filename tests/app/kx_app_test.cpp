@@ -1,5 +1,7 @@
 // The portable application core without a display: the size and em rule,
 // the loop's clock/fps/timer half, timers and signal flags.
+#include "engine/app/kx_app.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -8,14 +10,15 @@
 #include <thread>
 #include <vector>
 
-#include "engine/app/kx_app.h"
 #include "engine/app/kx_app_loop.h"
 
 namespace {
 
 std::vector<std::string> calls;
 
-void record(const char* what, int a, int b) { calls.push_back(std::string(what) + " " + std::to_string(a) + " " + std::to_string(b)); }
+void record(const char* what, int a, int b) {
+    calls.push_back(std::string(what) + " " + std::to_string(a) + " " + std::to_string(b));
+}
 
 struct AppCore : ::testing::Test {
     void SetUp() override {
@@ -57,9 +60,9 @@ TEST_F(AppCore, SizeRuleGivesEmOrientationAndResizeOnlyOnceDisplayReady) {
         float em;
         int orientation;
     } cases[] = {
-        {1, 1024, 600, 6.0f, 1},  {1, 600, 1024, 6.0f, 0}, {1, 800, 600, 5.5f, 1},
+        {1, 1024, 600, 6.0f, 1},    {1, 600, 1024, 6.0f, 0},  {1, 800, 600, 5.5f, 1},
         {1, 1920, 1080, 10.75f, 1}, {1, 1000, 1000, 7.0f, 1}, {0, 1024, 600, 8.5f, 1},
-        {0, 640, 640, 6.25f, 1},  {1, 1, 1, 0.0f, 1},
+        {0, 640, 640, 6.25f, 1},    {1, 1, 1, 0.0f, 1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.w << "x" << c.h << " class " << c.screen_class);
@@ -73,8 +76,8 @@ TEST_F(AppCore, SizeRuleGivesEmOrientationAndResizeOnlyOnceDisplayReady) {
         EXPECT_EQ(kx_app.width, c.w);
         EXPECT_FLOAT_EQ(kx_app.aspect, static_cast<float>(c.w) / c.h);
         char line[96];
-        std::snprintf(line, sizeof line, "updating size (%d, %d), em=%.2f, orient=%d \nDone. \n", c.w, c.h, c.em,
-                      c.orientation);
+        std::snprintf(line, sizeof line, "updating size (%d, %d), em=%.2f, orient=%d \nDone. \n", c.w, c.h,
+                      c.em, c.orientation);
         EXPECT_EQ(out, line);
     }
     EXPECT_TRUE(calls.empty()) << "no callbacks before display_ready and without an orientation change";
@@ -88,7 +91,8 @@ TEST_F(AppCore, SizeRuleGivesEmOrientationAndResizeOnlyOnceDisplayReady) {
     kxAppUpdateSize(600, 1024);
     kxAppUpdateSize(1024, 600);
     testing::internal::GetCapturedStdout();
-    EXPECT_EQ(calls, (std::vector<std::string>{"orient 1 0", "resize 600 1024", "orient 0 1", "resize 1024 600"}));
+    EXPECT_EQ(calls,
+              (std::vector<std::string>{"orient 1 0", "resize 600 1024", "orient 0 1", "resize 1024 600"}));
 }
 
 TEST_F(AppCore, ZeroSizedWindowDoesNotDivideByZero) {
@@ -160,7 +164,9 @@ TEST_F(AppCore, PointerHoldRunsEachPassUntilTheDragBegins) {
 std::vector<std::string> timer_calls;
 kx_timer_t* restart_me = nullptr;
 
-void on_progress(int id, float t) { timer_calls.push_back("p" + std::to_string(id) + " " + std::to_string(t)); }
+void on_progress(int id, float t) {
+    timer_calls.push_back("p" + std::to_string(id) + " " + std::to_string(t));
+}
 void on_end(int id, float t) {
     timer_calls.push_back("e" + std::to_string(id) + " " + std::to_string(t));
     if (restart_me) kxTimerStart(restart_me, 100, id, on_progress, on_end);
@@ -187,8 +193,8 @@ TEST_F(Timers, RunAcrossTheClockWrapAndEndOnlyAfterProgressOne) {
     pass(65500 + 155);  // past the 16-bit wrap of time
     pass(65500 + 311);
     pass(65500 + 400);
-    EXPECT_EQ(timer_calls, (std::vector<std::string>{"p1 0.322581", "p2 1.000000", "p1 0.500000", "e2 1.000000",
-                                                     "e1 1.000000"}));
+    EXPECT_EQ(timer_calls, (std::vector<std::string>{"p1 0.322581", "p2 1.000000", "p1 0.500000",
+                                                     "e2 1.000000", "e1 1.000000"}));
     EXPECT_EQ(kx_app.timer_count, 0u);
     EXPECT_FALSE(wrap.active);
 }

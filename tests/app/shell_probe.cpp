@@ -27,8 +27,8 @@ void on_init_display() {
     char cwd[PATH_MAX] = "";
     if (!getcwd(cwd, sizeof cwd)) cwd[0] = 0;
     std::printf("cb OnInitDisplay window=%lu size=%dx%d em=%.2f ready=%d title=<%s> cwd=<%s>\n",
-                kx_app.window, kx_app.width, kx_app.height, kx_app.em, kx_app.display_ready,
-                kx_app.title, cwd);
+                kx_app.window, kx_app.width, kx_app.height, kx_app.em, kx_app.display_ready, kx_app.title,
+                cwd);
     if (opt_continuous) kxAppSetContinuous(1);
     if (opt_fullscreen) kxAppSetFullscreen(1);
 }
@@ -75,11 +75,16 @@ int main(int argc, char** argv) {
     setvbuf(stdout, nullptr, _IOLBF, 0);
     const char* title = "Game";
     for (int i = 1; i < argc; i++) {
-        if (!std::strcmp(argv[i], "--continuous")) opt_continuous = 1;
-        else if (!std::strcmp(argv[i], "--lock")) opt_lock = opt_continuous = 1;
-        else if (!std::strcmp(argv[i], "--fullscreen")) opt_fullscreen = 1;
-        else if (!std::strcmp(argv[i], "--quit-at-first-process")) opt_quit_first = 1;
-        else if (!std::strcmp(argv[i], "--title") && i + 1 < argc) title = argv[++i];
+        if (!std::strcmp(argv[i], "--continuous"))
+            opt_continuous = 1;
+        else if (!std::strcmp(argv[i], "--lock"))
+            opt_lock = opt_continuous = 1;
+        else if (!std::strcmp(argv[i], "--fullscreen"))
+            opt_fullscreen = 1;
+        else if (!std::strcmp(argv[i], "--quit-at-first-process"))
+            opt_quit_first = 1;
+        else if (!std::strcmp(argv[i], "--title") && i + 1 < argc)
+            title = argv[++i];
     }
     kxLog("%s\n", "main start");
     kxAppZero();

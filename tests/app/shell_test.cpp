@@ -39,7 +39,7 @@ size_t count(const std::string& text, const std::string& needle) {
 }
 
 class Shell : public ::testing::Test {
-protected:
+   protected:
     probe_xserver_t xs;
     Display* xd = nullptr;
     probe_child_t child;
@@ -88,7 +88,9 @@ protected:
         FAIL() << "window never became viewable";
     }
 
-    void expect(const std::string& line) { ASSERT_TRUE(probe_expect(&child, line)) << "missing: " << line << "\n" << child.output; }
+    void expect(const std::string& line) {
+        ASSERT_TRUE(probe_expect(&child, line)) << "missing: " << line << "\n" << child.output;
+    }
 
     void move(int x, int y) {  // window coordinates
         int rx = 0, ry = 0;
@@ -147,12 +149,13 @@ TEST_F(Shell, RelativeStartRunsInAssetsAndCloseEndsTheLoopAtOnce) {
     const std::string& out = child.output;
     // Start-up phases in order.
     size_t at = 0;
-    for (const std::string& line : std::vector<std::string>{":: kxAppInit ::\n", "argv[0]: <./bin/shell_probe> \n",
-          "Current dir has been changed to <" + start_dir + "/bin> \n", ":: creating display...\n",
-          "Creating color map...\n", "glXMakeCurrent (dpy ", "XMapWindow...\n",
-          "updating size (1024, 600), em=6.00, orient=1 \n", "Done. \n", "--- glkxInit ---\n",
-          "--- shader init ---\n", "--- textureinit ---\n", "--- calling kxAppOnInitDisplay ---\n",
-          "cb OnInitDisplay window="}) {
+    for (const std::string& line : std::vector<std::string>{
+             ":: kxAppInit ::\n", "argv[0]: <./bin/shell_probe> \n",
+             "Current dir has been changed to <" + start_dir + "/bin> \n", ":: creating display...\n",
+             "Creating color map...\n", "glXMakeCurrent (dpy ", "XMapWindow...\n",
+             "updating size (1024, 600), em=6.00, orient=1 \n", "Done. \n", "--- glkxInit ---\n",
+             "--- shader init ---\n", "--- textureinit ---\n", "--- calling kxAppOnInitDisplay ---\n",
+             "cb OnInitDisplay window="}) {
         const size_t next = out.find(line, at);
         ASSERT_NE(next, std::string::npos) << "missing or out of order: " << line << "\n" << out;
         at = next;
@@ -169,9 +172,9 @@ TEST_F(Shell, RelativeStartRunsInAssetsAndCloseEndsTheLoopAtOnce) {
     ASSERT_NE(brk, std::string::npos) << out;
     EXPECT_EQ(out.find("cb OnProcess", brk), std::string::npos) << "a frame was drawn after the close";
     at = brk;
-    for (const char* line : {"in loop: reading last pending events...\n", "in loop: Returning to the main() ... \n",
-                             "cb OnTerm\n", "ing GLX context... \n", "Destroying Window... \n",
-                             "Closing display... \n"}) {
+    for (const char* line :
+         {"in loop: reading last pending events...\n", "in loop: Returning to the main() ... \n",
+          "cb OnTerm\n", "ing GLX context... \n", "Destroying Window... \n", "Closing display... \n"}) {
         const size_t next = out.find(line, at);
         ASSERT_NE(next, std::string::npos) << "missing or out of order: " << line << "\n" << out;
         at = next;
@@ -200,8 +203,8 @@ TEST_F(Shell, ProgramDirectoryIsFoundWithoutSlashAndBeyondTheArgvBuffer) {
     };
     for (const Case& c : cases) {
         probe_child_t run;
-        ASSERT_TRUE(probe_spawn(&run, SHELL_PROBE, {c.argv0, "--quit-at-first-process"}, (dir / "start").string(),
-                                xs.display.c_str()));
+        ASSERT_TRUE(probe_spawn(&run, SHELL_PROBE, {c.argv0, "--quit-at-first-process"},
+                                (dir / "start").string(), xs.display.c_str()));
         ASSERT_TRUE(probe_wait_exit(&run));
         EXPECT_EQ(run.exit_status, 0) << run.output;
         EXPECT_NE(run.output.find(c.log_line), std::string::npos) << run.output;
@@ -259,7 +262,8 @@ TEST_F(Shell, PressBecomesADragOnlyBeyondSixEm) {
     struct Case {
         int dx, dy;
         bool drag;
-    } cases[] = {{36, 0, false}, {37, 0, true}, {0, 36, false}, {0, -37, true}, {-36, 36, false}, {-37, 10, true}};
+    } cases[] = {{36, 0, false}, {37, 0, true},    {0, 36, false},
+                 {0, -37, true}, {-36, 36, false}, {-37, 10, true}};
     const int px = 300, py = 300;
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "move " << c.dx << "," << c.dy);
@@ -275,8 +279,9 @@ TEST_F(Shell, PressBecomesADragOnlyBeyondSixEm) {
         button(1, false);
         const std::string xy = std::to_string(x) + " " + std::to_string(y);
         const std::string yb = std::to_string(x) + " " + std::to_string(600 - y);
-        expect("cb OnLeftUp " + yb + "\n" + (c.drag ? "cb OnDragEnd " + xy : std::string("cb OnTap 300 300")) +
-               "\ncb OnPointerUp " + xy + "\n");
+        expect("cb OnLeftUp " + yb + "\n" +
+               (c.drag ? "cb OnDragEnd " + xy : std::string("cb OnTap 300 300")) + "\ncb OnPointerUp " + xy +
+               "\n");
     }
     // Once dragging, further motion is OnDragMove.
     move(px, py);
@@ -344,8 +349,9 @@ TEST_F(Shell, ResizeToTheSameSizeIsSilentAndNewSizesReachTheGame) {
     EXPECT_EQ(child.output.find("cb OnResize 1024 600"), std::string::npos);
     XResizeWindow(xd, win, 600, 1024);
     XSync(xd, False);
-    expect("updating size (600, 1024), em=6.00, orient=0 \ncb OnOrientationChange 1 0\n"
-           "cb OnResize 600 1024\nDone. \n");
+    expect(
+        "updating size (600, 1024), em=6.00, orient=0 \ncb OnOrientationChange 1 0\n"
+        "cb OnResize 600 1024\nDone. \n");
     // Pointer y from the bottom follows the new height.
     move(10, 20);
     expect("cb OnMouseMove 10 1004\n");
@@ -353,7 +359,8 @@ TEST_F(Shell, ResizeToTheSameSizeIsSilentAndNewSizesReachTheGame) {
 
 TEST_F(Shell, IdleWindowPublishesFrameRateInTheTitleWithoutDrawing) {
     start({"--title", "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789xyz"});
-    EXPECT_NE(child.output.find("title=<ABCDEFGHIJKLMNOPQRSTUVWXYZ01234>"), std::string::npos) << child.output;
+    EXPECT_NE(child.output.find("title=<ABCDEFGHIJKLMNOPQRSTUVWXYZ01234>"), std::string::npos)
+        << child.output;
     probe_drain(&child);
     const size_t frames_before = count(child.output, "cb OnProcess");
     std::string name;
@@ -368,8 +375,9 @@ TEST_F(Shell, IdleWindowPublishesFrameRateInTheTitleWithoutDrawing) {
 }
 
 TEST_F(Shell, QuitFromAHandlerLeavesTheLoopAndFullscreenWithoutWindowManagerIsHarmless) {
-    ASSERT_TRUE(probe_spawn(&child, SHELL_PROBE, {"./bin/shell_probe", "--fullscreen", "--quit-at-first-process"},
-                            dir.string(), xs.display.c_str()));
+    ASSERT_TRUE(probe_spawn(&child, SHELL_PROBE,
+                            {"./bin/shell_probe", "--fullscreen", "--quit-at-first-process"}, dir.string(),
+                            xs.display.c_str()));
     ASSERT_TRUE(probe_wait_exit(&child));
     EXPECT_EQ(child.exit_status, 0) << child.output;
     const std::string& out = child.output;

@@ -137,8 +137,8 @@ int kxAppInit(int argc, char** argv, const char* title) {
     XSetWindowAttributes swa{};
     swa.border_pixel = 0;
     swa.colormap = XCreateColormap(dpy, root, vi->visual, AllocNone);
-    swa.event_mask = KeyPressMask | KeyReleaseMask | ButtonPressMask | ButtonReleaseMask |
-                     PointerMotionMask | ExposureMask | StructureNotifyMask;
+    swa.event_mask = KeyPressMask | KeyReleaseMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
+                     ExposureMask | StructureNotifyMask;
     const Window win = XCreateWindow(dpy, root, 100, 100, 1024, 600, 0, vi->depth, InputOutput, vi->visual,
                                      CWBorderPixel | CWColormap | CWEventMask, &swa);
     XFree(vi);

@@ -58,11 +58,20 @@ void button_press(const XButtonEvent* ev) {
             kx_app.press_y[0] = kx_app.pointer_y[0] = y;
             kx_app.OnPointerDown(x, y);
             break;
-        case 2: kx_app.OnMiddleDown(x, yb); break;
-        case 3: kx_app.OnRightDown(x, yb); break;
-        case 4: kx_app.OnWheelUp(x, yb); break;
-        case 5: kx_app.OnWheelDown(x, yb); break;
-        default: break;
+        case 2:
+            kx_app.OnMiddleDown(x, yb);
+            break;
+        case 3:
+            kx_app.OnRightDown(x, yb);
+            break;
+        case 4:
+            kx_app.OnWheelUp(x, yb);
+            break;
+        case 5:
+            kx_app.OnWheelDown(x, yb);
+            break;
+        default:
+            break;
     }
 }
 
@@ -80,9 +89,14 @@ void button_release(const XButtonEvent* ev) {
             kx_app.dragging[0] = 0;
             kx_app.OnPointerUp(x, y);
             break;
-        case 2: kx_app.OnMiddleUp(x, yb); break;
-        case 3: kx_app.OnRightUp(x, yb); break;
-        default: break;
+        case 2:
+            kx_app.OnMiddleUp(x, yb);
+            break;
+        case 3:
+            kx_app.OnRightUp(x, yb);
+            break;
+        default:
+            break;
     }
 }
 
@@ -129,16 +143,27 @@ int kx_x11_dispatch(const XEvent* ev) {
     switch (ev->type) {
         case ClientMessage:
             return static_cast<Atom>(ev->xclient.data.l[0]) == kx_x11.wm_delete ? 1 : 0;
-        case KeyPress: key_press(&ev->xkey); break;
-        case KeyRelease: key_release(&ev->xkey); break;
-        case ButtonPress: button_press(&ev->xbutton); break;
-        case ButtonRelease: button_release(&ev->xbutton); break;
-        case MotionNotify: motion(&ev->xmotion); break;
+        case KeyPress:
+            key_press(&ev->xkey);
+            break;
+        case KeyRelease:
+            key_release(&ev->xkey);
+            break;
+        case ButtonPress:
+            button_press(&ev->xbutton);
+            break;
+        case ButtonRelease:
+            button_release(&ev->xbutton);
+            break;
+        case MotionNotify:
+            motion(&ev->xmotion);
+            break;
         case ConfigureNotify:
             if (ev->xconfigure.width != kx_app.width || ev->xconfigure.height != kx_app.height)
                 kxAppUpdateSize(ev->xconfigure.width, ev->xconfigure.height);
             break;
-        default: break;
+        default:
+            break;
     }
     return 0;
 }

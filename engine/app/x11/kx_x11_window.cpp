@@ -11,7 +11,8 @@ namespace {
 // start-up), so each one is made when it is first shown.
 Cursor make_cursor(int index) {
     Display* dpy = kx_x11_display();
-    static const unsigned int shapes[KX_X11_CURSOR_INVISIBLE] = {2, 152, 30, 150};  // arrow, beam, cross, watch
+    static const unsigned int shapes[KX_X11_CURSOR_INVISIBLE] = {2, 152, 30,
+                                                                 150};  // arrow, beam, cross, watch
     if (index < KX_X11_CURSOR_INVISIBLE) return XCreateFontCursor(dpy, shapes[index]);
     // Invisible: an all-zero 8x8 bitmap as both shape and mask.
     static const char zeros[8] = {0, 0, 0, 0, 0, 0, 0, 0};
