@@ -57,7 +57,7 @@ void game_free_camera_step() {
 }
 
 void game_input_pointer_down() {
-    if (!game_world.player) return;
+    if (!game_world.player || game_world.game_mode != 3) return;
     game_world.player->trigger_held = 1;
     game_world.player->fire = 1;
 }

@@ -17,7 +17,8 @@ void game_mouse_look(float dx, float dy, float sens);
 // One tick of the free camera from the held keys.
 void game_free_camera_step();
 
-// Primary button pressed in play (not taken by the GUI): trigger held, shot requested.
+// Primary button pressed and not taken by the GUI: in game (game_mode 3) the trigger is
+// held and a shot requested; otherwise nothing.
 void game_input_pointer_down();
 // Primary button released anywhere: trigger released.
 void game_input_pointer_up();

@@ -67,6 +67,8 @@ void game_obj_move(int i) {
     o->pos.y += o->vel.y;
     o->walked += std::sqrt(o->vel.x * o->vel.x + o->vel.y * o->vel.y);
 
+    // An area index from outside (network, a later level) must not read past the rects.
+    if (o->area < 0 || o->area >= game_world.rects.count) o->area = 0;
     if (!game_in_area(i, o->area)) {
         const int a = game_find_area(i, GAME_NAV);
         if (a != 0) o->area = a;

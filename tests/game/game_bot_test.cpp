@@ -6,6 +6,7 @@
 #include <set>
 
 #include "game/game_bot.h"
+#include "game/game_move.h"
 #include "game_fixture.h"
 
 namespace {
@@ -164,6 +165,30 @@ TEST_F(GameBot, PickStopsAtTheSixtyFirstCandidate) {
         hi = kx_imax(hi, game_pick_waypoint(1, -1, -1));
     }
     EXPECT_EQ(hi, 13 + 60);
+}
+
+// Known trap of the straight-line rule: the seam between two touching low blocks
+// (rects 65 and 66, x -12..-9.6, meeting at y = 26.4) lies on the line to the
+// waypoints at y = 26.4, and samples of radius 0.08 on the seam are inside
+// neither block, so the waypoint counts as reachable while the bot's body
+// (radius 0.5) is held at the blocks' east face. The bot stays there until it
+// sees the player; a match without bot shooting can pin it for good.
+TEST_F(GameBot, SeamBetweenTouchingBlocksHoldsABot) {
+    game_world.ai_shooting_disabled = 1;
+    game_obj_t* b = game_obj(1);
+    b->pos = kx_vec3(-9.1f, 26.4f, 0.5f);
+    b->vel = kx_vec3(0, 0, 0);
+    b->area = 7;
+    int wp = 0;
+    for (int j = 13; j < game_world.objects.count; j++)
+        if (game_obj(j)->type == OBJ_WAYPOINT && game_obj(j)->pos.x == -22.4f && game_obj(j)->pos.y == 26.4f) wp = j;
+    ASSERT_GT(wp, 0);
+    b->waypoint = wp;
+    ASSERT_EQ(game_obj_sees(1, wp, GAME_NAV), 1);
+    for (int t = 0; t < 1000; t++) game_obj_move(1);
+    EXPECT_EQ(b->waypoint, wp);
+    EXPECT_NEAR(b->pos.x, -9.1f, 1e-4);
+    EXPECT_NEAR(b->pos.y, 26.4f, 1e-4);
 }
 
 }  // namespace
