@@ -180,7 +180,8 @@ ag_image_t ag_gui_atlas(const ag_params_t& p, const char* font_path) {
     for (int k = 0; k < 2; k++) {
         const canvas_t c = cell(&img, 0.5f + k * 0.125f, 0.875f, 0.625f + k * 0.125f, 1.0f);
         const rgba_t top = k == 0 ? rgba_t{0.35f, 1.0f, 0.45f, 0.9f} : rgba_t{1.0f, 0.3f, 0.2f, 0.9f};
-        for (int y = 0; y < c.h; y++) {
+        // Two clear rows on top: a full bar never reaches them (hp tops out at 0.95).
+        for (int y = 2; y < c.h; y++) {
             const float shade = 1.0f - 0.45f * y / c.h;
             ag_image_fill(&img, c.x0 + 6, c.y0 + y, c.x0 + c.w - 6, c.y0 + y + 1,
                           ag_rgb(top.r * shade, top.g * shade, top.b * shade), top.a);

@@ -56,7 +56,7 @@ int ag_png_write(const char* path, const ag_image_t& img) {
         return -1;
     }
     png_init_io(png, f);
-    png_set_compression_level(png, 9);
+    png_set_compression_level(png, 6);
     png_set_IHDR(png, info, static_cast<png_uint_32>(img.width), static_cast<png_uint_32>(img.height), 8,
                  img.channels == 4 ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);

@@ -124,7 +124,11 @@ int main(int argc, char** argv) {
     std::atomic<int> failures{0};
     auto worker = [&] {
         for (size_t i; (i = next++) < jobs.size();) {
-            if (jobs[i].run() != 0) {
+            const auto t0 = std::chrono::steady_clock::now();
+            const int rc = jobs[i].run();
+            const double job_ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
+            if (job_ms > 500) kxLog("assetgen: %s took %.0f ms \n", jobs[i].name.c_str(), job_ms);
+            if (rc != 0) {
                 kxLog("assetgen: FAILED %s \n", jobs[i].name.c_str());
                 failures++;
             }

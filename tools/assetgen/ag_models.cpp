@@ -106,7 +106,8 @@ static float hill_height(const ag_params_t& p, float r, float a) {
     const float r0 = ag_param(p, "hills.inner_radius"), r1 = ag_param(p, "hills.outer_radius");
     const float top = ag_param(p, "hills.height");
     if (r >= r1) return -1.0f;
-    const float rise = ag_smoothstep(r0, r0 + ag_param(p, "hills.rise"), r);
+    // Up from the inner foot, and down again to a skirt at the outer edge.
+    const float rise = ag_smoothstep(r0, r0 + ag_param(p, "hills.rise"), r) * (1.0f - ag_smoothstep(r1 - 25.0f, r1, r));
     // Noise on the ring's circle (x, y of the angle) so it closes without a seam.
     const float ca = std::cos(a), sa = std::sin(a);
     const float n = ag_fbm3(ca * 2.2f, sa * 2.2f, r * 0.02f, 5, 0.5f, 201);

@@ -5,6 +5,7 @@
 #include "tools/assetgen/ag_textures.h"
 
 #include <cmath>
+#include <vector>
 
 #include "tools/assetgen/ag_atlas.h"
 #include "tools/assetgen/ag_noise.h"
@@ -225,37 +226,37 @@ void ag_sky_face_dir(int face, float s, float t, float* x, float* y, float* z) {
     }
 }
 
-static void sun_dir(const ag_params_t& p, float* x, float* y, float* z) {
+ag_sky_t ag_sky_make(const ag_params_t& p) {
+    ag_sky_t s;
+    s.zenith = ag_hsv(ag_param(p, "sky.zenith_hue"), ag_param(p, "sky.zenith_saturation"), ag_param(p, "sky.zenith_value"));
+    s.horizon = ag_hsv(ag_param(p, "sky.horizon_hue"), ag_param(p, "sky.horizon_saturation"), ag_param(p, "sky.horizon_value"));
+    s.below = ag_hsv(ag_param(p, "sky.below_hue"), 0.25f, ag_param(p, "sky.below_value"));
     const float az = ag_param(p, "sky.sun_azimuth_deg") * kPi / 180, el = ag_param(p, "sky.sun_elevation_deg") * kPi / 180;
-    *x = std::cos(el) * std::cos(az);
-    *y = std::cos(el) * std::sin(az);
-    *z = std::sin(el);
+    s.sun[0] = std::cos(el) * std::cos(az);
+    s.sun[1] = std::cos(el) * std::sin(az);
+    s.sun[2] = std::sin(el);
+    s.cloud_scale = ag_param(p, "sky.cloud_scale");
+    s.cloud_cover = ag_param(p, "sky.cloud_cover");
+    return s;
 }
 
-ag_rgb_t ag_sky_color(const ag_params_t& p, float x, float y, float z) {
+ag_rgb_t ag_sky_color(const ag_sky_t& sky, float x, float y, float z) {
     const float len = std::sqrt(x * x + y * y + z * z);
     x /= len, y /= len, z /= len;
-    const ag_rgb_t zenith = ag_hsv(ag_param(p, "sky.zenith_hue"), ag_param(p, "sky.zenith_saturation"), ag_param(p, "sky.zenith_value"));
-    const ag_rgb_t horizon = ag_hsv(ag_param(p, "sky.horizon_hue"), ag_param(p, "sky.horizon_saturation"), ag_param(p, "sky.horizon_value"));
-    const ag_rgb_t below = ag_hsv(ag_param(p, "sky.below_hue"), 0.25f, ag_param(p, "sky.below_value"));
     ag_rgb_t c;
     if (z >= 0) {
-        c = ag_rgb_mix(horizon, zenith, std::pow(z, 0.55f));
+        c = ag_rgb_mix(sky.horizon, sky.zenith, std::pow(z, 0.55f));
     } else {
-        c = ag_rgb_mix(horizon, below, ag_smoothstep(0.0f, 0.25f, -z));
+        c = ag_rgb_mix(sky.horizon, sky.below, ag_smoothstep(0.0f, 0.25f, -z));
     }
-    float sx, sy, sz;
-    sun_dir(p, &sx, &sy, &sz);
-    const float cosang = x * sx + y * sy + z * sz;
+    const float cosang = x * sky.sun[0] + y * sky.sun[1] + z * sky.sun[2];
     const float glow = std::pow(std::max(0.0f, cosang), 8.0f) * 0.35f + std::pow(std::max(0.0f, cosang), 600.0f) * 1.5f;
     c = ag_rgb_mix(c, ag_rgb(1.0f, 0.93f, 0.75f), ag_clamp01(glow));
     // Clouds: 3D noise on the direction, squashed towards the horizon.
     if (z > -0.05f) {
-        const float k = ag_param(p, "sky.cloud_scale");
         const float h = 1.0f / (z + 0.25f);
-        const float n = ag_fbm3(x * h * k, y * h * k, 7.3f, 6, 0.5f, 111);
-        const float cover = ag_param(p, "sky.cloud_cover");
-        const float cloud = ag_smoothstep(1.0f - cover, 1.0f - cover + 0.22f, n) * ag_smoothstep(-0.05f, 0.12f, z);
+        const float n = ag_fbm3(x * h * sky.cloud_scale, y * h * sky.cloud_scale, 7.3f, 6, 0.5f, 111);
+        const float cloud = ag_smoothstep(1.0f - sky.cloud_cover, 1.0f - sky.cloud_cover + 0.22f, n) * ag_smoothstep(-0.05f, 0.12f, z);
         const float lit = 0.82f + 0.18f * ag_clamp01(cosang);
         c = ag_rgb_mix(c, ag_rgb(lit, lit, lit * 0.98f), cloud * 0.85f);
     }
@@ -264,13 +265,14 @@ ag_rgb_t ag_sky_color(const ag_params_t& p, float x, float y, float z) {
 
 ag_image_t ag_tex_sky_face(const ag_params_t& p, int face) {
     const int n = static_cast<int>(ag_param(p, "sky.size"));
+    const ag_sky_t sky = ag_sky_make(p);
     ag_image_t img = ag_image_make(n, n, 3);
     for (int y = 0; y < n; y++) {
         for (int x = 0; x < n; x++) {
             // Edge texels sit exactly on the cube's edges, so clamped faces meet without a seam.
             float dx, dy, dz;
             ag_sky_face_dir(face, static_cast<float>(x) / (n - 1), static_cast<float>(y) / (n - 1), &dx, &dy, &dz);
-            ag_image_set(&img, x, y, ag_sky_color(p, dx, dy, dz));
+            ag_image_set(&img, x, y, ag_sky_color(sky, dx, dy, dz));
         }
     }
     return img;
@@ -283,20 +285,32 @@ ag_image_t ag_tex_menu_background(const ag_params_t& p) {
     ag_image_t img = ag_image_make(w, h, 3);
     const float dim = ag_param(p, "menu.brightness");
     const ag_rgb_t ridge = ag_hsv(ag_param(p, "menu.ridge_hue"), 0.35f, 0.3f);
+    const ag_sky_t sky = ag_sky_make(p);
+    // Ridge lines and the haze colour depend only on the column.
+    std::vector<float> tops(static_cast<size_t>(w) * 3);
+    std::vector<ag_rgb_t> haze_color(w);
+    for (int x = 0; x < w; x++) {
+        const float s = static_cast<float>(x) / w;
+        for (int layer = 0; layer < 3; layer++) {
+            const float f = 3.0f + layer * 2.5f;
+            tops[x * 3 + layer] = 0.5f + 0.07f * layer - 0.18f * ag_fbm2(s * f, layer * 7.1f, 0, 5, 0.5f, 121 + layer);
+        }
+        haze_color[x] = ag_sky_color(sky, 1, (s - 0.5f) * 1.9f, 0.02f);
+    }
     for (int y = 0; y < h; y++) {
         for (int x = 0; x < w; x++) {
             const float s = static_cast<float>(x) / w, t = static_cast<float>(y) / h;
             // Looking along +x with a wide view; the horizon at 62% of the height.
-            const float dz = (0.62f - t) * 1.1f, dy = (s - 0.5f) * 1.9f;
-            ag_rgb_t c = ag_sky_color(p, 1.0f, dy, dz);
-            for (int layer = 0; layer < 3; layer++) {
-                const float f = 3.0f + layer * 2.5f;
-                const float top = 0.5f + 0.07f * layer - 0.18f * ag_fbm2(s * f, layer * 7.1f, 0, 5, 0.5f, 121 + layer);
-                if (t > top) {
-                    const float haze = 0.55f - 0.22f * layer;
-                    const float shade = 0.85f + 0.3f * ag_fbm2(s * 40, t * 40, 0, 3, 0.5f, 131 + layer);
-                    c = ag_rgb_mix(ag_rgb_scale(ridge, shade * (1.0f - 0.25f * layer)), ag_sky_color(p, 1, dy, 0.02f), haze);
-                }
+            int front = -1;
+            for (int layer = 0; layer < 3; layer++)
+                if (t > tops[x * 3 + layer]) front = layer;
+            ag_rgb_t c;
+            if (front < 0) {
+                c = ag_sky_color(sky, 1.0f, (s - 0.5f) * 1.9f, (0.62f - t) * 1.1f);
+            } else {
+                const float haze = 0.55f - 0.22f * front;
+                const float shade = 0.85f + 0.3f * ag_fbm2(s * 40, t * 40, 0, 3, 0.5f, 131 + front);
+                c = ag_rgb_mix(ag_rgb_scale(ridge, shade * (1.0f - 0.25f * front)), haze_color[x], haze);
             }
             const float vx = s - 0.5f, vy = t - 0.5f;
             const float vignette = 1.0f - 0.55f * (vx * vx + vy * vy) * 2.0f;

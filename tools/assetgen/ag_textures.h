@@ -19,8 +19,16 @@ ag_image_t ag_tex_white();
 ag_image_t ag_tex_menu_background(const ag_params_t& p);
 ag_image_t ag_tex_sky_face(const ag_params_t& p, int face);
 
+// The sky's look, read once from the parameters.
+struct ag_sky_t {
+    ag_rgb_t zenith, horizon, below;
+    float sun[3];  // unit direction towards the sun
+    float cloud_scale, cloud_cover;
+};
+ag_sky_t ag_sky_make(const ag_params_t& p);
+
 // The sky's colour in a world direction (z up; need not be unit length).
-ag_rgb_t ag_sky_color(const ag_params_t& p, float x, float y, float z);
+ag_rgb_t ag_sky_color(const ag_sky_t& sky, float x, float y, float z);
 // Which direction a texel of a sky face shows, matching the sky box corners the
 // level renderer draws: (s, t) in 0..1 with t = 0 on the top row.
 void ag_sky_face_dir(int face, float s, float t, float* x, float* y, float* z);
