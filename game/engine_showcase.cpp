@@ -195,7 +195,7 @@ void draw_scene() {
     const float angle = static_cast<float>(std::fmod(static_cast<double>(kx_app.time_ms) * 0.0008, 6.283185307));
     kx_proj_frustum(0.7f, 0.5f, 800.0f);
     kx_mv_identity();
-    kx_mv_translate(0.0f, 0.0f, -2.5f);
+    kx_mv_translate(0.0f, 0.0f, -1.9f);
     kx_mv_rotate(-1.2f, 1.0f, 0.0f, 0.0f);  // world z up, seen slightly from above
     kx_mv_rotate(angle, 0.0f, 0.0f, 1.0f);
     mat3 normal;
@@ -249,6 +249,11 @@ void on_resize(int width, int height) {
     game_fbo_reconfigure();
 }
 
+// Escape leaves, so a person (or a test) can end the run cleanly.
+void on_key_down(int key, int /*first*/) {
+    if (key == KX_KEY_ESCAPE) kxAppQuit();
+}
+
 void on_term() {
     kxLog("%s\n", "--- Engine showcase term ---");
     kx_vbo_destroy(&sc.model);
@@ -264,4 +269,5 @@ void engine_showcase_install() {
     kx_app.OnProcess = on_process;
     kx_app.OnResize = on_resize;
     kx_app.OnTerm = on_term;
+    kx_app.OnKeyDown = on_key_down;
 }

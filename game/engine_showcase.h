@@ -5,5 +5,5 @@
 #pragma once
 
 // Put the showcase's handlers into the kx_app slots (OnInitDisplay, OnProcess,
-// OnResize, OnTerm). Call between kxAppZero and kxAppInit.
+// OnResize, OnTerm, and OnKeyDown: Escape quits). Call between kxAppZero and kxAppInit.
 void engine_showcase_install();
