@@ -9,3 +9,12 @@ if(NOT WIN32)
     target_compile_definitions(ironvale-x11 PRIVATE IRONVALE_HAVE_SHOWCASE=1)
   endif()
 endif()
+
+# Building the program alone should also bring its generated assets. The asset
+# tools join the build after this folder, so look for them once all is read.
+function(ironvale_x11_depend_on_assets)
+  if(TARGET ironvale-x11 AND TARGET assets)
+    add_dependencies(ironvale-x11 assets)
+  endif()
+endfunction()
+cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL ironvale_x11_depend_on_assets)
