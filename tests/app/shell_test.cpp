@@ -245,6 +245,15 @@ TEST_F(Shell, HeldKeyRepeatsWithFirstZeroAndReleaseUsesTheModifiedKeysym) {
     key(XK_a, true);  // the release above cleared the held state
     expect("cb OnKeyDown 97 1\n");
     key(XK_a, false);
+    expect("cb OnKeyUp 97\n");
+
+    // Shift let go before the letter: the letter's release is unshifted.
+    key(XK_Shift_R, true);
+    key(XK_a, true);
+    expect("cb OnKeyDown 65506 1\ncb OnKeyDown 97 1\ncb OnChar 65\n");
+    key(XK_Shift_R, false);
+    key(XK_a, false);
+    expect("cb OnKeyUp 65506\ncb OnKeyUp 97\n");
 
     key(XK_Return, true);
     expect("cb OnKeyDown 65293 1\ncb OnChar 13\n");
