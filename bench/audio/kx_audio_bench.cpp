@@ -1,14 +1,13 @@
 // Start-up cost of the sounds: decoding all twelve game sounds from the generated asset
 // tree into OpenAL buffers (target: under 100 ms in total). Runs on OpenAL's null backend.
 #include <benchmark/benchmark.h>
-
-#include <cstdlib>
-#include <cstdio>
-#include <filesystem>
-#include <string>
-
 #include <fcntl.h>
 #include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
 
 #include "engine/audio/kx_audio.h"
 #include "engine/audio/kx_sound.h"
@@ -16,10 +15,18 @@
 namespace {
 
 const char* const kSounds[12] = {
-    "sounds/single-shot.ogg", "sounds/healthkit-mono.ogg", "sounds/shot-and-reload.ogg",
-    "sounds/reload-mono.ogg", "sounds/hit.ogg",            "sounds/player-hit.ogg",
-    "sounds/explosion.ogg",   "sounds/player-shot.ogg",    "sounds/step0.ogg",
-    "sounds/step1.ogg",       "sounds/step2.ogg",          "sounds/step3.ogg",
+    "sounds/single-shot.ogg",
+    "sounds/healthkit-mono.ogg",
+    "sounds/shot-and-reload.ogg",
+    "sounds/reload-mono.ogg",
+    "sounds/hit.ogg",
+    "sounds/player-hit.ogg",
+    "sounds/explosion.ogg",
+    "sounds/player-shot.ogg",
+    "sounds/step0.ogg",
+    "sounds/step1.ogg",
+    "sounds/step2.ogg",
+    "sounds/step3.ogg",
 };
 
 std::string asset_dir() {

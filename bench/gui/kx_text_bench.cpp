@@ -23,8 +23,8 @@ kx_font_t bench_font() {
 }
 
 std::string paragraph(size_t bytes) {
-    const std::string words[] = {"Ironvale ", "the ", "bots ", "walk ", "waypoints\n", "and ",
-                                 "shoot\tat ", "the ", "player, ", "who ", "respawns. "};
+    const std::string words[] = {"Ironvale ",  "the ", "bots ",    "walk ", "waypoints\n", "and ",
+                                 "shoot\tat ", "the ", "player, ", "who ",  "respawns. "};
     std::string s;
     for (size_t i = 0; s.size() < bytes; i++) s += words[i % 11];
     s.resize(bytes);

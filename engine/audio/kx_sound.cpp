@@ -134,7 +134,8 @@ void kx_sound_unload(kx_sound_t* snd) {
     for (int i = 0; i < kx_audio.source_count; i++) {
         ALint held = 0;
         alGetSourcei(kx_audio.sources[i], AL_BUFFER, &held);
-        if (snd->buffer != 0 && static_cast<ALuint>(held) == snd->buffer) stop_and_detach(kx_audio.sources[i]);
+        if (snd->buffer != 0 && static_cast<ALuint>(held) == snd->buffer)
+            stop_and_detach(kx_audio.sources[i]);
     }
     alDeleteBuffers(1, &snd->buffer);
     snd->buffer = 0;

@@ -9,11 +9,11 @@ constexpr int KX_FONT_FILE_BYTES = 9216;  // 256 advances + 256 glyph records of
 
 // One font; lives for the program's run. Characters are single bytes indexing the tables.
 struct kx_font_t {
-    uint32_t texture;        // GL texture of the glyph atlas
-    float scale;             // pixels per font unit (the game passes em / 10)
-    int32_t size;            // nominal glyph height in font units (line height is size * 1.2)
-    float advance[256];      // horizontal advance per byte value, font units
-    float glyph[256][8];     // x0, y0, x1, y1 (font units, relative to the pen), s0, t0, s1, t1
+    uint32_t texture;     // GL texture of the glyph atlas
+    float scale;          // pixels per font unit (the game passes em / 10)
+    int32_t size;         // nominal glyph height in font units (line height is size * 1.2)
+    float advance[256];   // horizontal advance per byte value, font units
+    float glyph[256][8];  // x0, y0, x1, y1 (font units, relative to the pen), s0, t0, s1, t1
 };
 
 // Fill texture, scale and size and read both tables from the metrics file at path.

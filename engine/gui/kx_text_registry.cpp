@@ -80,7 +80,8 @@ int kx_text_registry_load(const char* path) {
     std::vector<uint8_t> data;
     if (FILE* fp = std::fopen(path, "rb")) {
         uint8_t chunk[65536];
-        for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, fp)) > 0;) data.insert(data.end(), chunk, chunk + n);
+        for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, fp)) > 0;)
+            data.insert(data.end(), chunk, chunk + n);
         std::fclose(fp);
     } else {
         kxLog("%s\n", " missing.");

@@ -76,9 +76,9 @@ TEST(AudioWave, PlayedSoundsLandInTheOutputAtTheirOwnRateLengthAndPitch) {
         int format_index, channels, rate;
         double hz;
     } cases[] = {
-        {1, 1, 22050, 440.0}, {1, 1, 44100, 1000.0}, {1, 1, 11025, 300.0},
-        {0, 1, 22050, 440.0},  // 8-bit buffers
-        {1, 2, 22050, 600.0},  // both channels sounding
+        {1, 1, 22050, 440.0}, {1, 1, 44100, 1000.0},
+        {1, 1, 11025, 300.0}, {0, 1, 22050, 440.0},  // 8-bit buffers
+        {1, 2, 22050, 600.0},                        // both channels sounding
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.channels << "ch " << c.rate << " Hz fmt " << c.format_index);

@@ -3,17 +3,18 @@
 
 #include <vorbis/vorbisenc.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <algorithm>
 
 namespace {
 
 bool write_pages(FILE* fp, ogg_stream_state* os, bool flush) {
     ogg_page page;
     while (flush ? ogg_stream_flush(os, &page) : ogg_stream_pageout(os, &page)) {
-        if (std::fwrite(page.header, 1, page.header_len, fp) != static_cast<size_t>(page.header_len)) return false;
+        if (std::fwrite(page.header, 1, page.header_len, fp) != static_cast<size_t>(page.header_len))
+            return false;
         if (std::fwrite(page.body, 1, page.body_len, fp) != static_cast<size_t>(page.body_len)) return false;
     }
     return true;
@@ -107,7 +108,8 @@ bool wave_read(const std::string& path, wave_t* out) {
         std::memcpy(&v, &bytes[at], 2);
         return v;
     };
-    if (bytes.size() < 12 || std::memcmp(bytes.data(), "RIFF", 4) || std::memcmp(&bytes[8], "WAVE", 4)) return false;
+    if (bytes.size() < 12 || std::memcmp(bytes.data(), "RIFF", 4) || std::memcmp(&bytes[8], "WAVE", 4))
+        return false;
     size_t at = 12;
     bool have_fmt = false;
     while (at + 8 <= bytes.size()) {

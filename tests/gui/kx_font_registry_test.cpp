@@ -40,8 +40,8 @@ std::string temp_file(const std::string& name, const std::vector<uint8_t>& bytes
     const fs::path dir = fs::temp_directory_path() / ("ironvale_gui_" + std::to_string(getpid()));
     fs::create_directories(dir);
     const std::string path = (dir / name).string();
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     return path;
 }
 
@@ -71,13 +71,13 @@ TEST_F(Registry, DeclaredSizeMustHoldEveryEntryAndItsNul) {
         std::vector<std::string> entries;
         int loaded;
     } cases[] = {
-        {10, {"abcd", "efgh"}, 1},                    // exactly full
-        {9, {"abcd", "efgh"}, 0},                     // one byte short: refused
-        {4, {"abcd"}, 0},                             // no room for the NUL
-        {0, {}, 1},                                   // empty registry
-        {0, {""}, 0},                                 // even an empty entry needs its NUL
+        {10, {"abcd", "efgh"}, 1},  // exactly full
+        {9, {"abcd", "efgh"}, 0},   // one byte short: refused
+        {4, {"abcd"}, 0},           // no room for the NUL
+        {0, {}, 1},                 // empty registry
+        {0, {""}, 0},               // even an empty entry needs its NUL
         {3, {"", "", ""}, 1},
-        {100, {std::string(200, 'x')}, 0},            // far beyond the buffer
+        {100, {std::string(200, 'x')}, 0},  // far beyond the buffer
         {20, {"abc", std::string(0xFFFF, 'x'), "d"}, 0},
     };
     for (const auto& c : cases) {
@@ -171,7 +171,7 @@ TEST(Font, FileHoldsAdvancesThenGlyphRecords) {
     EXPECT_FLOAT_EQ(f.scale, 1.25f);
     EXPECT_FLOAT_EQ(f.advance[0], 0.0f);
     EXPECT_FLOAT_EQ(f.advance[255], 127.5f);
-    EXPECT_FLOAT_EQ(f.glyph[0][0], 128.0f);       // float 256
+    EXPECT_FLOAT_EQ(f.glyph[0][0], 128.0f);  // float 256
     EXPECT_FLOAT_EQ(f.glyph['A'][5], (256 + 65 * 8 + 5) * 0.5f);
     EXPECT_FLOAT_EQ(f.glyph[255][7], 2303 * 0.5f);  // the last float of the file
 }
@@ -185,7 +185,8 @@ TEST(Font, ShortOrMissingFileKeepsWhatIsThereAndZeroesTheRest) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         std::string path = "no/such/font.bin";
-        if (c.bytes >= 0) path = temp_file(c.name, std::vector<uint8_t>(whole.begin(), whole.begin() + c.bytes));
+        if (c.bytes >= 0)
+            path = temp_file(c.name, std::vector<uint8_t>(whole.begin(), whole.begin() + c.bytes));
         kx_font_t f;
         std::memset(&f, 0x55, sizeof f);
         testing::internal::CaptureStdout();

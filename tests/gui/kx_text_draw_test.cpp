@@ -46,7 +46,8 @@ class TextDraw : public testing::Test {
     static void SetUpTestSuite() {
         testing::internal::CaptureStdout();
         opened_ = test_gl_open(kSize, kSize);
-        if (opened_) kx_text_create_shader(write_temp("t.vert", kVert).c_str(), write_temp("t.frag", kFrag).c_str());
+        if (opened_)
+            kx_text_create_shader(write_temp("t.vert", kVert).c_str(), write_temp("t.frag", kFrag).c_str());
         testing::internal::GetCapturedStdout();
     }
     static void TearDownTestSuite() {
@@ -60,7 +61,8 @@ class TextDraw : public testing::Test {
         for (int row = 0; row < 4; row++)
             for (int c = 0; c < 256; c++) {
                 unsigned char* p = &pixels[(row * 256 + c) * 4];
-                p[0] = static_cast<unsigned char>(c), p[1] = static_cast<unsigned char>(255 - c), p[2] = 128, p[3] = 255;
+                p[0] = static_cast<unsigned char>(c), p[1] = static_cast<unsigned char>(255 - c), p[2] = 128,
+                p[3] = 255;
             }
         texture_ = kx_tx_create(256, 4, 4, 0, 1, pixels.data());
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
@@ -106,11 +108,6 @@ class TextDraw : public testing::Test {
 
 uint32_t colour_of(int byte) { return (static_cast<uint32_t>(byte) << 16) | ((255u - byte) << 8) | 128u; }
 
-TEST_F(TextDraw, CreateShaderFillsTheTextSlots) {
-    for (int slot : {KX_SH_U_PROJ, KX_SH_U_MODELVIEW, KX_SH_A_POS, KX_SH_A_UV, KX_SH_U_SAMPLER, KX_SH_U_POS_MODIF})
-        EXPECT_GE(kx_text_shader.slot[slot], 0) << slot;
-}
-
 TEST_F(TextDraw, EveryQuadCoversExactlyThePixelsOfItsLayout) {
     const kx_font_t font = test_font(1.0f, 10);  // glyphs 8 x 10 units, s = 2 below
     const struct {
@@ -140,7 +137,8 @@ TEST_F(TextDraw, EveryQuadCoversExactlyThePixelsOfItsLayout) {
         for (const auto& q : layout)
             for (int y = static_cast<int>(q.y0 + c.ay); y < static_cast<int>(q.y1 + c.ay); y++)
                 for (int x = static_cast<int>(q.x0 + c.ax); x < static_cast<int>(q.x1 + c.ax); x++)
-                    if (x >= 0 && y >= 0 && x < kSize && y < kSize) expected[y * kSize + x] = colour_of(q.byte);
+                    if (x >= 0 && y >= 0 && x < kSize && y < kSize)
+                        expected[y * kSize + x] = colour_of(q.byte);
         int wrong = 0, lit = 0;
         for (int i = 0; i < kSize * kSize; i++) {
             wrong += image[i] != expected[i];

@@ -1,5 +1,7 @@
 // Text layout without GL: pen and alignment, scaling, every line-break rule, word wrap,
 // blank bytes, and a plain reference layout compared on many random strings.
+#include "engine/gui/kx_text_layout.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -7,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "engine/gui/kx_text_layout.h"
 #include "gui/text_test_font.h"
 
 namespace {
@@ -59,13 +60,14 @@ TEST(TextLayout, ScaleMultipliesFontScaleForBoxesPenAndLineHeight) {
         EXPECT_FLOAT_EQ(q[0].x1 - q[0].x0, 8.0f * s);
         EXPECT_FLOAT_EQ(q[0].y1 - q[0].y0, 10.0f * s);
         EXPECT_FLOAT_EQ(q[1].x0, 10.0f * s - 1.0f);
-        EXPECT_EQ(q[2].y1, static_cast<float>(static_cast<int>(56 * s * 1.2f))) << "line height, whole pixels";
+        EXPECT_EQ(q[2].y1, static_cast<float>(static_cast<int>(56 * s * 1.2f)))
+            << "line height, whole pixels";
         EXPECT_FLOAT_EQ(r.pen_x, 10.0f * s - 1.0f);
     }
 }
 
 TEST(TextLayout, LineBreakRules) {
-    kx_font_t f = test_font();  // line height 12
+    kx_font_t f = test_font();                 // line height 12
     f.advance['\n'] = f.advance['\r'] = 1.0f;  // break bytes add nothing to the pen
     const struct {
         std::string text;
@@ -80,7 +82,7 @@ TEST(TextLayout, LineBreakRules) {
         {"a\nb\rc", 3, {0, 12, 24}},
         {"a\r\n\r\nb", 3, {0, 24}},  // each pair breaks once: the blank line stays
         {"a\n\r\r\nb", 3, {0, 24}},
-        {"a\n\r\nb", 3, {0, 24}},    // the second \n does not pair with an \r that did not break
+        {"a\n\r\nb", 3, {0, 24}},  // the second \n does not pair with an \r that did not break
         {"\r\nb", 2, {12}},
         {"\\\\a", 3, {24}},
         {"a\tb", 1, {0, 0, 0}},  // a tab draws its glyph
@@ -200,7 +202,8 @@ TEST(TextLayout, HighBytesIndexTheTablesAsUnsigned) {
 }
 
 // Plain reference: decide every byte's line and pen first, place the quads afterwards.
-std::vector<float> reference_layout(const kx_font_t& f, const std::string& s, int align, float scale, float wrap) {
+std::vector<float> reference_layout(const kx_font_t& f, const std::string& s, int align, float scale,
+                                    float wrap) {
     const float sc = scale * f.scale;
     const int lh = static_cast<int>(f.size * sc * 1.2f);
     const float w = wrap < 1.01f ? 4096.0f : wrap;
@@ -250,7 +253,8 @@ TEST(TextLayout, MatchesThePlainReferenceOnRandomStrings) {
     kx_font_t f = test_font(1.0f, 56);
     for (int c = 0; c < 256; c++) {
         f.advance[c] = static_cast<float>(rng() % 30);
-        for (int k = 0; k < 8; k++) f.glyph[c][k] = static_cast<float>(static_cast<int>(rng() % 64) - 32) / 4.0f;
+        for (int k = 0; k < 8; k++)
+            f.glyph[c][k] = static_cast<float>(static_cast<int>(rng() % 64) - 32) / 4.0f;
     }
     const char alphabet[] = "abcXYZ \t\\\n\r\xC1\xFE";
     for (int round = 0; round < 3000; round++) {

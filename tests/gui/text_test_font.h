@@ -36,13 +36,14 @@ inline std::vector<text_quad_t> drawn_quads(const std::vector<float>& v) {
         const float* q = v.data() + i * KX_TEXT_FLOATS_PER_BYTE;
         if (q[3] == 0.0f) continue;  // undrawn
         const float* last = q + 5 * KX_TEXT_FLOATS_PER_VERTEX;
-        out.push_back({static_cast<int>(i), static_cast<int>(q[4] * 256.0f + 0.5f), q[0], q[1], last[0], last[1]});
+        out.push_back(
+            {static_cast<int>(i), static_cast<int>(q[4] * 256.0f + 0.5f), q[0], q[1], last[0], last[1]});
     }
     return out;
 }
 
-inline std::vector<float> lay_out(const kx_font_t& f, const std::string& s, int align, float scale, float wrap,
-                                  kx_text_layout_t* result = nullptr) {
+inline std::vector<float> lay_out(const kx_font_t& f, const std::string& s, int align, float scale,
+                                  float wrap, kx_text_layout_t* result = nullptr) {
     std::vector<float> v(s.size() * KX_TEXT_FLOATS_PER_BYTE, -7.0f);  // garbage that must be overwritten
     const kx_text_layout_t r = kx_text_layout(&f, s.data(), s.size(), align, scale, wrap, v.data());
     if (result) *result = r;
