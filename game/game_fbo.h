@@ -8,15 +8,18 @@
 
 // Render settings. Lifetime: set by game_fbo_reset_settings at game start, sized by
 // game_fbo_init and every resize, freed by game_fbo_term.
-extern kx_fbo_t fbo_main;   // flags 3: depth renderbuffer + colour texture
-extern kx_fbo_t fbo_ms;     // flags 5: colour + depth renderbuffers, ms_samples samples
-extern int fbo_width;       // size both targets are made with (512 x 512 until game init)
+extern kx_fbo_t fbo_main;  // flags 3: depth renderbuffer + colour texture
+extern kx_fbo_t fbo_ms;    // flags 5: colour + depth renderbuffers, ms_samples samples
+extern int fbo_width;      // size both targets are made with (512 x 512 until game init)
 extern int fbo_height;
-extern int fbo_scale;       // size divisor; always 1
-extern int ms_enabled;      // 1 when multisampling is on (settings screen)
-extern int ms_samples;      // sample count for fbo_ms
+extern int fbo_scale;   // size divisor; always 1
+extern int ms_enabled;  // 1 when multisampling is on (settings screen)
+extern int ms_samples;  // sample count for fbo_ms
 
-enum { GAME_FBO_MAIN_FLAGS = KX_FBO_DEPTH_RB | KX_FBO_COLOR_TEX, GAME_FBO_MS_FLAGS = KX_FBO_DEPTH_RB | KX_FBO_COLOR_RB };
+enum {
+    GAME_FBO_MAIN_FLAGS = KX_FBO_DEPTH_RB | KX_FBO_COLOR_TEX,
+    GAME_FBO_MS_FLAGS = KX_FBO_DEPTH_RB | KX_FBO_COLOR_RB
+};
 
 // Sample count for a driver maximum: 0 when 0, half of it from 4 up, else 2.
 int game_fbo_samples_for(int max_samples);

@@ -25,10 +25,22 @@ enum {
 // Keys the tick polls (movement and free camera). The shell maps them to its
 // native codes in the key_held hook.
 enum {
-    GAME_KEY_W = 0, GAME_KEY_A, GAME_KEY_S, GAME_KEY_D,
-    GAME_KEY_UP, GAME_KEY_DOWN, GAME_KEY_LEFT, GAME_KEY_RIGHT,
-    GAME_KEY_SHIFT_L, GAME_KEY_SHIFT_R, GAME_KEY_SPACE, GAME_KEY_CTRL_L,
-    GAME_KEY_I, GAME_KEY_J, GAME_KEY_K, GAME_KEY_L,
+    GAME_KEY_W = 0,
+    GAME_KEY_A,
+    GAME_KEY_S,
+    GAME_KEY_D,
+    GAME_KEY_UP,
+    GAME_KEY_DOWN,
+    GAME_KEY_LEFT,
+    GAME_KEY_RIGHT,
+    GAME_KEY_SHIFT_L,
+    GAME_KEY_SHIFT_R,
+    GAME_KEY_SPACE,
+    GAME_KEY_CTRL_L,
+    GAME_KEY_I,
+    GAME_KEY_J,
+    GAME_KEY_K,
+    GAME_KEY_L,
     GAME_KEY_COUNT
 };
 

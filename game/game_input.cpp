@@ -70,13 +70,20 @@ void game_input_weapon_key(int action) {
     const game_obj_t* p = game_world.player;
     if (!p || !game_world.objects.items) return;
     switch (action) {
-        case GAME_WKEY_MACHINE_GUN: game_select_weapon(0, 1); break;
-        case GAME_WKEY_SPREAD_GUN: game_select_weapon(0, 0); break;
-        case GAME_WKEY_OTHER: game_select_weapon(0, 1 - p->weapon); break;
+        case GAME_WKEY_MACHINE_GUN:
+            game_select_weapon(0, 1);
+            break;
+        case GAME_WKEY_SPREAD_GUN:
+            game_select_weapon(0, 0);
+            break;
+        case GAME_WKEY_OTHER:
+            game_select_weapon(0, 1 - p->weapon);
+            break;
         case GAME_WKEY_RELOAD:
             if (p->weapon == 1) game_select_weapon(0, 1);
             break;
-        default: break;
+        default:
+            break;
     }
 }
 

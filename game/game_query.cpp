@@ -136,7 +136,9 @@ int game_segment_clear(int nav, vec3 a, vec3 b) {
     return 1;
 }
 
-int game_obj_sees(int i, int j, int nav) { return game_segment_clear(nav, game_obj(i)->pos, game_obj(j)->pos); }
+int game_obj_sees(int i, int j, int nav) {
+    return game_segment_clear(nav, game_obj(i)->pos, game_obj(j)->pos);
+}
 
 int game_in_range(int i) { return kx_vec3_length(game_obj(i)->pos) <= 9000.0f; }
 

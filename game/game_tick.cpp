@@ -77,7 +77,8 @@ void respawn(int i) {
     const vec3 pp = game_obj(0)->pos;
     const double dx = static_cast<double>(o->pos.x) - pp.x, dy = static_cast<double>(o->pos.y) - pp.y,
                  dz = static_cast<double>(o->pos.z) - pp.z;
-    game_hooks.play_sound(GAME_SND_RELOAD, 0, static_cast<float>(1.0 / (1.0 + 0.01 * (dx * dx + dy * dy + dz * dz))));
+    game_hooks.play_sound(GAME_SND_RELOAD, 0,
+                          static_cast<float>(1.0 / (1.0 + 0.01 * (dx * dx + dy * dy + dz * dz))));
     if (o->type == OBJ_PLAYER) {
         game_world.respawn_flash = 30;
         if (game_world.multiplayer) game_event_local(GAME_EV_RESPAWNED, o->pos, kx_vec3(0, 0, 0), 0);
@@ -118,10 +119,15 @@ void object_pass() {
                     i--;
                 }
                 break;
-            case OBJ_HEALTHKIT: healthkit_step(i, target_end); break;
+            case OBJ_HEALTHKIT:
+                healthkit_step(i, target_end);
+                break;
             case OBJ_PLAYER:
-            case OBJ_OTHER: player_step(i); break;
-            default: break;
+            case OBJ_OTHER:
+                player_step(i);
+                break;
+            default:
+                break;
         }
     }
 }

@@ -27,8 +27,8 @@ void shoot_one(int s, float spread, float step, float ahead, int kind) {
         BULLET_SPEED);
     const int local = o->type == OBJ_PLAYER;
     const float off = local ? 0.15f : 0.0f;
-    const vec3 p = kx_vec3(o->pos.x + std::cos(yaw) * off + ahead * v.x, o->pos.y + std::sin(yaw) * off + ahead * v.y,
-                           BULLET_HEIGHT + ahead * v.z);
+    const vec3 p = kx_vec3(o->pos.x + std::cos(yaw) * off + ahead * v.x,
+                           o->pos.y + std::sin(yaw) * off + ahead * v.y, BULLET_HEIGHT + ahead * v.z);
     game_obj_t b = game_obj_create(OBJ_BULLET, 0, p);
     b.vel = v;
     b.bullet_kind = kind;
@@ -36,7 +36,8 @@ void shoot_one(int s, float spread, float step, float ahead, int kind) {
     b.radius = 0.01f;
     if (local && kind == 1) b.flags |= 0x100;
     game_pool_add(&game_world.objects, b);
-    if (local && game_world.multiplayer) game_event_local(kind == 1 ? GAME_EV_MG_SHOT : GAME_EV_PELLET, p, v, 0);
+    if (local && game_world.multiplayer)
+        game_event_local(kind == 1 ? GAME_EV_MG_SHOT : GAME_EV_PELLET, p, v, 0);
 }
 
 void shoot(int i) {
@@ -45,7 +46,8 @@ void shoot(int i) {
     game_hooks.shot_fired(i);
     if (o->weapon == 0) {
         o->cooldown = 100;
-        game_hooks.play_sound(local ? GAME_SND_SHOT_AND_RELOAD : GAME_SND_SINGLE_SHOT, 0, game_sound_volume(o->pos));
+        game_hooks.play_sound(local ? GAME_SND_SHOT_AND_RELOAD : GAME_SND_SINGLE_SHOT, 0,
+                              game_sound_volume(o->pos));
         for (int k = 0; k < 6; k++) shoot_one(i, 0.035f, 0.0007f, 3.0f, 0);
         return;
     }
@@ -113,14 +115,17 @@ int game_bullet_step(int i, int target_end) {
         const int end = kx_imin(target_end, game_world.objects.count);
         for (int j = 0; j < end; j++) {
             game_obj_t* t = game_obj(j);
-            if ((t->type != OBJ_PLAYER && t->type != OBJ_OTHER) || t->dead || !t->active || t->id == b->id) continue;
+            if ((t->type != OBJ_PLAYER && t->type != OBJ_OTHER) || t->dead || !t->active || t->id == b->id)
+                continue;
             if (!(kx_vec3_dist2(t->pos, b->pos) < 2.0f * t->radius * t->radius)) continue;
             t->hit_flash = 10;
             t->last_attacker = b->id;
             t->health -= b->bullet_kind == 0 ? 6 : 3;
             const vec3 at = b->pos;
             game_hooks.bullet_hit(j, b->id);
-            if (j != 0) game_pool_add(&game_world.objects, game_obj_create(OBJ_FX_IMPACT, 0, kx_vec3_sub(b->pos, b->vel)));
+            if (j != 0)
+                game_pool_add(&game_world.objects,
+                              game_obj_create(OBJ_FX_IMPACT, 0, kx_vec3_sub(b->pos, b->vel)));
             hit_sound(at, j == 0);
             game_pool_remove(&game_world.objects, i);
             return 1;

@@ -125,7 +125,8 @@ void BM_SegmentClear(benchmark::State& state) {
     for (auto& p : pts) p = kx_vec3(xy(rng), xy(rng), 0.5f);
     size_t k = 0;
     for (auto _ : state) {
-        benchmark::DoNotOptimize(game_segment_clear(static_cast<int>(k & 1), pts[k % 4096], pts[(k + 1) % 4096]));
+        benchmark::DoNotOptimize(
+            game_segment_clear(static_cast<int>(k & 1), pts[k % 4096], pts[(k + 1) % 4096]));
         k++;
     }
 }

@@ -1,18 +1,19 @@
 // Bots: reaction delay, strafing, waypoint choice, no waypoint in sight.
+#include "game/game_bot.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdlib>
 #include <set>
 
-#include "game/game_bot.h"
 #include "game/game_move.h"
 #include "game_fixture.h"
 
 namespace {
 
 class GameBot : public GameTest {
-protected:
+   protected:
     // Bot 1 in the corridor east of the player's spawn room, in plain sight of the player.
     static game_obj_t* bot_in_sight() {
         game_obj_t* b = game_obj(1);
@@ -63,8 +64,10 @@ TEST_F(GameBot, AimsAtAStandingPlayerOrBesideIt) {
         b->aim_delay = 0;
         game_bot_aim(1);
         const float yaw = b->rot.y;
-        const float straight = std::atan2(p->pos.y - b->pos.y, p->pos.x - b->pos.x) - static_cast<float>(M_PI / 2);
-        const float beside = std::atan2(p->pos.y - b->pos.y, p->pos.x - 1.6f - b->pos.x) - static_cast<float>(M_PI / 2);
+        const float straight =
+            std::atan2(p->pos.y - b->pos.y, p->pos.x - b->pos.x) - static_cast<float>(M_PI / 2);
+        const float beside =
+            std::atan2(p->pos.y - b->pos.y, p->pos.x - 1.6f - b->pos.x) - static_cast<float>(M_PI / 2);
         if (yaw == straight)
             centre++;
         else if (yaw == beside)
@@ -81,12 +84,12 @@ TEST_F(GameBot, StrafePhasesDifferPerBot) {
         int bot, clock;
         float sign;
     } cases[] = {
-        {1, 0, 1},     // t = 70: in the 128 ms part, first half of the 2048 ms cycle
-        {2, 0, -1},    // t = 140: outside it
-        {1, 60, -1},   // t = 130
-        {2, 400, 1},   // t = 540 -> 28 in its period
-        {1, 1000, -1}, // t = 1070: 46 in its period, second half of the cycle
-        {1, 1100, 1},  // t = 1170: 146, second half
+        {1, 0, 1},      // t = 70: in the 128 ms part, first half of the 2048 ms cycle
+        {2, 0, -1},     // t = 140: outside it
+        {1, 60, -1},    // t = 130
+        {2, 400, 1},    // t = 540 -> 28 in its period
+        {1, 1000, -1},  // t = 1070: 46 in its period, second half of the cycle
+        {1, 1100, 1},   // t = 1170: 146, second half
     };
     for (auto& c : cases) {
         game_obj_t* b = game_obj(c.bot);
@@ -137,7 +140,8 @@ TEST_F(GameBot, NearestWaypointIsTheClosestReachable) {
 
 TEST_F(GameBot, NoWaypointInSightHeadsForThePlayer) {
     // One floor; the only waypoint lies off it, so no segment to it is clear.
-    set_rects({game_rect_make(RECT_AREA, 16, -100, -100, -99, -99), game_rect_make(RECT_AREA, 16, -10, -10, 10, 10)});
+    set_rects({game_rect_make(RECT_AREA, 16, -100, -100, -99, -99),
+               game_rect_make(RECT_AREA, 16, -10, -10, 10, 10)});
     only_players();
     add_obj(OBJ_WAYPOINT, kx_vec3(30, 0, 0));
     game_world.ai_shooting_disabled = 1;
@@ -155,7 +159,8 @@ TEST_F(GameBot, NoWaypointInSightHeadsForThePlayer) {
 
 TEST_F(GameBot, PickStopsAtTheSixtyFirstCandidate) {
     // 70 reachable waypoints on one open floor: only the first 61 can be picked.
-    set_rects({game_rect_make(RECT_AREA, 16, -100, -100, -99, -99), game_rect_make(RECT_AREA, 16, -50, -50, 50, 50)});
+    set_rects({game_rect_make(RECT_AREA, 16, -100, -100, -99, -99),
+               game_rect_make(RECT_AREA, 16, -50, -50, 50, 50)});
     only_players();
     for (int k = 0; k < 70; k++) add_obj(OBJ_WAYPOINT, kx_vec3(-35.0f + k, 3, 0));
     game_obj(1)->pos = kx_vec3(0, 0, 0.5f);
@@ -181,7 +186,8 @@ TEST_F(GameBot, SeamBetweenTouchingBlocksHoldsABot) {
     b->area = 7;
     int wp = 0;
     for (int j = 13; j < game_world.objects.count; j++)
-        if (game_obj(j)->type == OBJ_WAYPOINT && game_obj(j)->pos.x == -22.4f && game_obj(j)->pos.y == 26.4f) wp = j;
+        if (game_obj(j)->type == OBJ_WAYPOINT && game_obj(j)->pos.x == -22.4f && game_obj(j)->pos.y == 26.4f)
+            wp = j;
     ASSERT_GT(wp, 0);
     b->waypoint = wp;
     ASSERT_EQ(game_obj_sees(1, wp, GAME_NAV), 1);

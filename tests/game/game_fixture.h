@@ -51,7 +51,7 @@ inline int count_sounds(int s) {
 
 // Fresh world and a new game before every test; the world flags are cleared.
 class GameTest : public ::testing::Test {
-protected:
+   protected:
     void SetUp() override {
         if (!game_world.objects.in_use) {
             game_reset_state();

@@ -1,10 +1,11 @@
 // Movement, collision, mouse look, free camera and the fixed-step driver.
+#include "game/game_move.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 
 #include "game/game_input.h"
-#include "game/game_move.h"
 #include "game_fixture.h"
 
 namespace {
@@ -96,17 +97,18 @@ TEST_F(GameMove, ClampedBackIntoTheLastArea) {
 
 TEST_F(GameMove, BlockPushOutAxisByCornerAngle) {
     // One square block at the centre of a big floor.
-    set_rects({game_rect_make(RECT_AREA, 16, -100, -100, -99, -99), game_rect_make(RECT_AREA, 16, -50, -50, 50, 50),
+    set_rects({game_rect_make(RECT_AREA, 16, -100, -100, -99, -99),
+               game_rect_make(RECT_AREA, 16, -50, -50, 50, 50),
                game_rect_make(RECT_BLOCK, 17, -1, -1, 1, 1)});
     game_world.multiplayer = 1;
     struct {
         float x, y, ex, ey;
     } cases[] = {
-        {1.2f, 0.3f, 1.5f, 0.3f},     // right of the diagonal: out along +x
-        {-1.2f, -0.3f, -1.5f, -0.3f}, // left: out along -x
-        {0.3f, 1.2f, 0.3f, 1.5f},     // above
-        {-0.3f, -1.2f, -0.3f, -1.5f}, // below
-        {2.0f, 0.0f, 2.0f, 0.0f},     // not touching
+        {1.2f, 0.3f, 1.5f, 0.3f},      // right of the diagonal: out along +x
+        {-1.2f, -0.3f, -1.5f, -0.3f},  // left: out along -x
+        {0.3f, 1.2f, 0.3f, 1.5f},      // above
+        {-0.3f, -1.2f, -0.3f, -1.5f},  // below
+        {2.0f, 0.0f, 2.0f, 0.0f},      // not touching
     };
     for (auto& c : cases) {
         game_obj_t* o = game_obj(1);

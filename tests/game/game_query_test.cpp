@@ -43,11 +43,11 @@ TEST_F(GameQuery, PointFreeCases) {
         float r;
         int expect;
     } cases[] = {
-        {GAME_NAV, {-29.6f, 9.6f, 0.5f}, 0.5f, 1},     // spawn room
+        {GAME_NAV, {-29.6f, 9.6f, 0.5f}, 0.5f, 1},  // spawn room
         {GAME_SHOT, {-29.6f, 9.6f, 0.5f}, 0.5f, 1},
-        {GAME_NAV, {-29.6f, 9.6f, -0.01f}, 0.5f, 0},   // below the floor
-        {GAME_NAV, {-29.6f, 9.6f, 10.5f}, 0.5f, 0},    // above the ceiling
-        {GAME_NAV, {22.4f, -9.6f, 0.5f}, 0.5f, 0},     // inside a class-16 block
+        {GAME_NAV, {-29.6f, 9.6f, -0.01f}, 0.5f, 0},  // below the floor
+        {GAME_NAV, {-29.6f, 9.6f, 10.5f}, 0.5f, 0},   // above the ceiling
+        {GAME_NAV, {22.4f, -9.6f, 0.5f}, 0.5f, 0},    // inside a class-16 block
         {GAME_SHOT, {22.4f, -9.6f, 0.9f}, 0.01f, 0},
         {GAME_NAV, {-23.9f, -6.4f, 0.5f}, 0.08f, 0},   // inside a low (class-17) block
         {GAME_SHOT, {-23.9f, -6.4f, 0.9f}, 0.08f, 1},  // shots pass over it
@@ -83,11 +83,13 @@ TEST_F(GameQuery, FastSegmentMatchesThePlainScan) {
     for (int t = 0; t < 20000; t++) {
         vec3 a = {xy(rng), xy(rng), t % 7 == 0 ? z(rng) : 0.5f};
         // Mix long and short segments: bots mostly test nearby waypoints.
-        vec3 b = t % 3 == 0 ? kx_vec3(a.x + near(rng), a.y + near(rng), a.z) : kx_vec3(xy(rng), xy(rng), z(rng));
+        vec3 b =
+            t % 3 == 0 ? kx_vec3(a.x + near(rng), a.y + near(rng), a.z) : kx_vec3(xy(rng), xy(rng), z(rng));
         if (t % 11 == 0) b.z = 11;  // leaves the vertical bound
         const int nav = t & 1;
         const int fast = game_segment_clear(nav, a, b);
-        ASSERT_EQ(fast, ref_segment_clear(nav, a, b)) << t << ": " << a.x << "," << a.y << " -> " << b.x << "," << b.y;
+        ASSERT_EQ(fast, ref_segment_clear(nav, a, b))
+            << t << ": " << a.x << "," << a.y << " -> " << b.x << "," << b.y;
         (fast ? clear : blocked)[nav]++;
         const vec3 p = {xy(rng), xy(rng), z(rng)};
         ASSERT_EQ(game_point_free(nav, p, 0.08f), ref_point_free(nav, p, 0.08f));
@@ -103,7 +105,8 @@ TEST_F(GameQuery, SegmentsBetweenWaypointsMatchThePlainScan) {
     for (int i = 13; i < game_world.objects.count; i++)
         for (int j = 13; j < game_world.objects.count; j++)
             for (int nav = 0; nav < 2; nav++)
-                ASSERT_EQ(game_obj_sees(i, j, nav), ref_segment_clear(nav, game_obj(i)->pos, game_obj(j)->pos));
+                ASSERT_EQ(game_obj_sees(i, j, nav),
+                          ref_segment_clear(nav, game_obj(i)->pos, game_obj(j)->pos));
 }
 
 TEST_F(GameQuery, CacheFollowsEditedRects) {

@@ -1,17 +1,18 @@
 // Weapons, bullets, health kits, respawn and the death pass.
+#include "game/game_weapon.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdlib>
 
 #include "game/game_input.h"
-#include "game/game_weapon.h"
 #include "game_fixture.h"
 
 namespace {
 
 class GameWeapon : public GameTest {
-protected:
+   protected:
     // Ticks (1-based) at which the local player fired while holding the trigger.
     static std::vector<int> hold_trigger(int ticks) {
         std::vector<int> at;
@@ -35,7 +36,7 @@ TEST_F(GameWeapon, MachineGunMagazineThenReload) {
     const std::vector<int> at = hold_trigger(340);
     ASSERT_EQ(at.size(), 20u);
     for (int k = 0; k < 18; k++) EXPECT_EQ(at[k], 60 + 12 * k);  // the start's switch, then every 12
-    EXPECT_EQ(at[18], 264 + 60);                                   // 60 ticks of reload
+    EXPECT_EQ(at[18], 264 + 60);                                 // 60 ticks of reload
     EXPECT_EQ(at[19], 264 + 72);
     EXPECT_EQ(count_sounds(GAME_SND_RELOAD), 1);
     EXPECT_EQ(count_sounds(GAME_SND_PLAYER_SHOT), 20);
@@ -94,14 +95,14 @@ TEST_F(GameWeapon, SelectWeaponRules) {
         int weapon, ammo, switch_timer, key;
         int e_weapon, e_ammo, e_switch, e_sound;
     } cases[] = {
-        {1, 18, 0, GAME_WKEY_RELOAD, 1, 18, 0, 0},       // full magazine: nothing but ammo 18
-        {1, 5, 0, GAME_WKEY_RELOAD, 1, 18, 60, 1},       // reload: sound and 60 ticks
-        {1, 5, 30, GAME_WKEY_RELOAD, 1, 5, 30, 0},       // already switching: nothing
-        {0, 3, 0, GAME_WKEY_RELOAD, 0, 3, 0, 0},         // R with the spread gun: nothing
-        {0, 3, 0, GAME_WKEY_SPREAD_GUN, 0, 18, 0, 0},    // the same spread gun: ammo 18
-        {0, 3, 0, GAME_WKEY_OTHER, 1, 18, 60, 0},        // switch without a sound
+        {1, 18, 0, GAME_WKEY_RELOAD, 1, 18, 0, 0},     // full magazine: nothing but ammo 18
+        {1, 5, 0, GAME_WKEY_RELOAD, 1, 18, 60, 1},     // reload: sound and 60 ticks
+        {1, 5, 30, GAME_WKEY_RELOAD, 1, 5, 30, 0},     // already switching: nothing
+        {0, 3, 0, GAME_WKEY_RELOAD, 0, 3, 0, 0},       // R with the spread gun: nothing
+        {0, 3, 0, GAME_WKEY_SPREAD_GUN, 0, 18, 0, 0},  // the same spread gun: ammo 18
+        {0, 3, 0, GAME_WKEY_OTHER, 1, 18, 60, 0},      // switch without a sound
         {1, 9, 0, GAME_WKEY_OTHER, 0, 18, 60, 0},
-        {0, 3, 10, GAME_WKEY_MACHINE_GUN, 1, 18, 60, 0}, // switching over a running switch
+        {0, 3, 10, GAME_WKEY_MACHINE_GUN, 1, 18, 60, 0},  // switching over a running switch
     };
     for (auto& c : cases) {
         game_obj_t* p = game_obj(0);
@@ -136,7 +137,7 @@ TEST_F(GameWeapon, BotsFirstMachineGunShotStartsAReload) {
 }
 
 class GameBullet : public GameWeapon {
-protected:
+   protected:
     // A bullet of shooter `id` that will be at `at` after its next move.
     static int bullet_to(vec3 at, vec3 vel, int kind, int id) {
         game_obj_t b = game_obj_create(OBJ_BULLET, 0, kx_vec3_sub(at, vel));
@@ -318,7 +319,8 @@ TEST_F(GameWeapon, BotRespawnLeavesAnEffect) {
     EXPECT_EQ(count_type(OBJ_FX_RESPAWN), 1);
     bool on_spawn = false;
     for (int j = 13; j < game_world.objects.count; j++)
-        if (game_obj(j)->type == OBJ_BOT_SPAWN && game_obj(j)->pos.x == b->pos.x && game_obj(j)->pos.y == b->pos.y)
+        if (game_obj(j)->type == OBJ_BOT_SPAWN && game_obj(j)->pos.x == b->pos.x &&
+            game_obj(j)->pos.y == b->pos.y)
             on_spawn = true;
     EXPECT_TRUE(on_spawn);
 }

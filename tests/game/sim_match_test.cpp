@@ -1,11 +1,11 @@
 // Whole matches through the headless runner: the bots find and kill a player
 // who stands still, keep walking when they may not shoot, and do not stay stuck.
+#include "tools/sim/sim_match.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
-
-#include "tools/sim/sim_match.h"
 
 namespace {
 

@@ -12,7 +12,8 @@
 
 namespace {
 int usage() {
-    std::fprintf(stderr, "usage: ironvale-sim [--ticks N] [--seed S] [--player stand|walk] [--bots-no-shooting]\n");
+    std::fprintf(stderr,
+                 "usage: ironvale-sim [--ticks N] [--seed S] [--player stand|walk] [--bots-no-shooting]\n");
     return 2;
 }
 }  // namespace

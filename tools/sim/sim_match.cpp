@@ -3,8 +3,8 @@
 #include "tools/sim/sim_match.h"
 
 #include <chrono>
-#include <cstdarg>
 #include <cmath>
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>

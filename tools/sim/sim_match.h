@@ -23,16 +23,16 @@ struct sim_match_result_t {
     double us_per_tick;
     int bots_alive;
     int lives[SIM_SLOTS], health[SIM_SLOTS], active[SIM_SLOTS];
-    int shots[SIM_SLOTS];   // shots fired per object (a spread-gun shot counts once)
-    int hits[SIM_SLOTS];    // bullets of this object that hit a player object
-    int deaths[SIM_SLOTS];  // lives lost plus leaving the game
-    int kits_taken;         // health kits picked up (a kit taken by two at once counts once)
+    int shots[SIM_SLOTS];              // shots fired per object (a spread-gun shot counts once)
+    int hits[SIM_SLOTS];               // bullets of this object that hit a player object
+    int deaths[SIM_SLOTS];             // lives lost plus leaving the game
+    int kits_taken;                    // health kits picked up (a kit taken by two at once counts once)
     int waypoints_reached[SIM_SLOTS];  // distinct waypoints each object came within reach of
     int stuck_ticks[SIM_SLOTS];        // bots: ticks following waypoints moving at most 0.01
     int longest_stuck[SIM_SLOTS];      // bots: longest run of such ticks
     float longest_stuck_x[SIM_SLOTS], longest_stuck_y[SIM_SLOTS];  // where that run happened
-    int end_tick;                      // tick at which the game ended, -1 if it did not
-    int victory;                       // 1 if it ended with no bots left, 0 if the player lost
+    int end_tick;  // tick at which the game ended, -1 if it did not
+    int victory;   // 1 if it ended with no bots left, 0 if the player lost
 };
 
 // Set up the world (pools, hooks) once per process if needed, start a new game and
