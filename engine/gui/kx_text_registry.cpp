@@ -35,6 +35,13 @@ int kx_text_registry_parse(const uint8_t* data, long len) {
     }
     const uint32_t count = read_u32(data);
     const uint32_t size = read_u32(data + 4);
+    // A registry of strings is small; a huge declared size is a broken file, not a reason to
+    // reserve gigabytes.
+    if (size > KX_TEXT_REGISTRY_MAX_BYTES) {
+        kxLog("Text registry refused: declared size %u is above %u bytes \n", size,
+              KX_TEXT_REGISTRY_MAX_BYTES);
+        return 0;
+    }
     // Every entry needs at least one byte (its NUL) in the buffer.
     if (count > size) {
         kxLog("Text registry refused: %u entries cannot fit in %u bytes \n", count, size);

@@ -5,6 +5,9 @@
 
 #include <cstdint>
 
+// Largest buffer a registry file may declare (64 MiB).
+constexpr uint32_t KX_TEXT_REGISTRY_MAX_BYTES = 64u << 20;
+
 // The one registry; lives from kx_text_registry_load to kx_text_registry_free.
 struct kx_text_registry_t {
     char* buffer;          // size bytes, owned here
@@ -16,9 +19,10 @@ struct kx_text_registry_t {
 extern kx_text_registry_t kx_text_registry;
 
 // Read the registry file at path, replacing any loaded one. Returns 1 when loaded.
-// A file whose entries need more than its declared size, or whose count cannot fit in it,
-// is refused: 0, logged, nothing loaded. A truncated file keeps what it holds (an entry cut
-// short keeps its bytes present, entries past the end are dropped) and returns 1.
+// A file whose entries need more than its declared size, whose count cannot fit in it, or
+// that declares more than KX_TEXT_REGISTRY_MAX_BYTES is refused: 0, logged, nothing loaded. A truncated file
+// keeps what it holds (an entry cut short keeps its bytes present, entries past the end are dropped) and
+// returns 1.
 int kx_text_registry_load(const char* path);
 
 // Parse a registry image of len bytes (the file format, see kx_text_registry.cpp) as above.

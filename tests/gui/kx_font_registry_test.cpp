@@ -79,6 +79,8 @@ TEST_F(Registry, DeclaredSizeMustHoldEveryEntryAndItsNul) {
         {3, {"", "", ""}, 1},
         {100, {std::string(200, 'x')}, 0},  // far beyond the buffer
         {20, {"abc", std::string(0xFFFF, 'x'), "d"}, 0},
+        {0xFFFFFFF0u, {"abc"}, 0},  // a declared size no registry needs
+        {KX_TEXT_REGISTRY_MAX_BYTES, {"abc"}, 1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "size " << c.size << " entries " << c.entries.size());
