@@ -40,6 +40,15 @@ inline int32_t kx_net_get_i32(const uint8_t* p) {
 inline void kx_net_put_u16(uint8_t* p, uint16_t v) { std::memcpy(p, &v, 2); }
 inline void kx_net_put_u32(uint8_t* p, uint32_t v) { std::memcpy(p, &v, 4); }
 
+// Characters of a received text before its NUL, never more than len (texts may lack the NUL).
+inline int kx_net_text_len(const void* p, int len) {
+    if (!p || len <= 0) return 0;
+    const void* nul = std::memchr(p, 0, (size_t)len);
+    return nul ? (int)((const uint8_t*)nul - (const uint8_t*)p) : len;
+}
+// The text itself, or "" when there is none (for "%.*s" with kx_net_text_len).
+inline const char* kx_net_text(const void* p) { return p ? (const char*)p : ""; }
+
 // Frame header (TCP), 8 bytes, then `len` payload bytes, then the next frame:
 //   0 u16 version (2)   2 u16 len (0..8192)   4 u16 msgtype   6 u16 flags (0)
 struct kx_net_frame_header_t {

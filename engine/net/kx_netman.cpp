@@ -193,7 +193,7 @@ int kx_netman_handle_tcp(kx_netman_t* netman, int msgtype, const uint8_t* payloa
         read_user_list(netman, payload, len);
         break;
     case KX_NETMAN_TEXT:
-        kxLog("Got TEXT message, index=%d: %.*s \n", 0, (int)strnlen((const char*)payload, len), (const char*)payload);
+        kxLog("Got TEXT message, index=%d: %.*s \n", 0, kx_net_text_len(payload, len), kx_net_text(payload));
         break;
     default:
         break;

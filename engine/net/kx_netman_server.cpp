@@ -241,7 +241,7 @@ void kx_netman_server_broadcast_type(kx_netman_server_t* server, int type) {
 
 void kx_netman_server_broadcast(kx_netman_server_t* server, int type, const void* data, int len) {
     if (type == KX_NETMAN_TEXT)
-        kxLog("text: (%.*s) \n", (int)strnlen((const char*)data, len), (const char*)data);
+        kxLog("text: (%.*s) \n", kx_net_text_len(data, len), kx_net_text(data));
     for (int i = 0; i < server->tcp.client_count; i++) {
         kx_server_client_t* c = &server->tcp.clients[i];
         if (!is_registered(c)) {
@@ -301,8 +301,7 @@ int kx_netman_server_handle_message(kx_netman_server_t* server, int index, int m
     } else if (type == KX_NETMAN_STATE) {
         if (kx_netman_relay_state(server, index, payload, len) != 0) return -1;
     } else if (type == KX_NETMAN_TEXT) {
-        kxLog("Got TEXT message from user %d: %.*s \n", c->id, (int)strnlen((const char*)payload, len),
-              (const char*)payload);
+        kxLog("Got TEXT message from user %d: %.*s \n", c->id, kx_net_text_len(payload, len), kx_net_text(payload));
         kx_netman_server_broadcast(server, KX_NETMAN_TEXT, payload, len);
     }
     server->OnBuffer(index, type, payload, len, server);
