@@ -14,10 +14,11 @@ int no_key(int) { return 0; }
 int no_flag() { return 0; }
 int no_id() { return 0; }
 void no_death(int) {}
+void no_call() {}
 void no_shot(int) {}
 void no_hit(int, int) {}
-const game_hooks_t defaults = {no_sound, no_victory, no_mode_line, no_lives, stop_game, no_key,
-                               no_flag,  no_id,      no_death,     no_shot,  no_hit};
+const game_hooks_t defaults = {no_sound, no_victory, no_mode_line, no_lives, stop_game, no_key, no_flag,
+                               no_id,    no_death,   no_call,      no_call,  no_shot,   no_hit};
 }  // namespace
 
 game_hooks_t game_hooks = defaults;

@@ -65,6 +65,11 @@ struct game_hooks_t {
     // The local player died in a multiplayer game: count the death and add the kill
     // line for `killer` to the chat box.
     void (*local_death)(int killer);
+    // Send the own state with the queued events (multiplayer frame, every 50 ms or
+    // at once when events wait); the sender takes the events it sends.
+    void (*send_state)();
+    // Empty the chat box (its timer ran out).
+    void (*clear_chat)();
     // Object i fired one shot (any weapon; a spread-gun shot is one shot of six pellets).
     void (*shot_fired)(int i);
     // A bullet of shooter `shooter_id` hit player object `target`.

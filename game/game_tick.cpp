@@ -227,3 +227,20 @@ int game_run_ticks(int dt, int clock_ms) {
     }
     return n;
 }
+
+int game_frame_step(int dt, int clock_ms) {
+    game_world_t& w = game_world;
+    if (w.multiplayer && w.connected) {
+        w.state_send_timer -= dt;
+        if (w.state_send_timer <= 0 || w.events.count > 0) {
+            game_hooks.send_state();
+            w.state_send_timer = 50;
+        }
+    }
+    w.chat_timer -= dt;
+    if (w.chat_timer < 0) {
+        w.chat_timer = 0;
+        game_hooks.clear_chat();
+    }
+    return game_run_ticks(dt, clock_ms);
+}

@@ -11,6 +11,12 @@
 // number of ticks run.
 int game_run_ticks(int dt, int clock_ms);
 
+// The simulation part of an in-game frame: in a connected multiplayer game count
+// down state_send_timer and send the state when it runs out or events wait; count
+// down chat_timer and clear the chat box when it goes below 0; then
+// game_run_ticks (dt, clock_ms). Returns the number of ticks run.
+int game_frame_step(int dt, int clock_ms);
+
 // One tick of the world.
 void game_tick();
 

@@ -213,4 +213,31 @@ TEST_F(GameMove, AccumulatorRunsWholeTicks) {
     EXPECT_EQ(game_world.clock_ms, 1234);
 }
 
+TEST_F(GameMove, FrameSendsStateAndClearsChat) {
+    static int sent, cleared;
+    sent = cleared = 0;
+    game_hooks.send_state = [] {
+        sent++;
+        game_pool_clear(&game_world.events);
+    };
+    game_hooks.clear_chat = [] { cleared++; };
+    game_world.ai_shooting_disabled = 1;
+    game_world.chat_timer = 25;
+    game_world.state_send_timer = 50;
+    EXPECT_EQ(game_frame_step(20, 0), 1);  // not connected: nothing sent
+    EXPECT_EQ(sent, 0);
+    game_world.multiplayer = game_world.connected = 1;
+    game_frame_step(20, 20);  // 30 ms left, nothing queued
+    EXPECT_EQ(sent, 0);
+    EXPECT_EQ(cleared, 1);  // 25 - 40 < 0
+    EXPECT_EQ(game_world.chat_timer, 0);
+    game_event_queue(game_event_t{});
+    game_frame_step(5, 25);  // an event waits: sent at once
+    EXPECT_EQ(sent, 1);
+    EXPECT_EQ(game_world.state_send_timer, 50);
+    game_frame_step(50, 75);  // the interval ran out
+    EXPECT_EQ(sent, 2);
+    EXPECT_EQ(cleared, 3);  // emptied again every frame until a new line sets the timer
+}
+
 }  // namespace
