@@ -39,39 +39,45 @@ ag_mesh_t ag_model_testplayer(const ag_params_t& p) {
     return m;
 }
 
-// Guns are modelled along -z with their axis at (ax, ay); see ag_models.h.
+// Guns are modelled along -z: the rear (receiver) at z0, the muzzle at z0 - L,
+// their axis at (ax, ay); see ag_models.h and the gun rows of params/models.txt.
 ag_mesh_t ag_model_gun1(const ag_params_t& p) {
     const float ax = ag_param(p, "gun1.axis_x"), ay = ag_param(p, "gun1.axis_y");
-    const float len = ag_param(p, "gun1.length");
+    const float z0 = ag_param(p, "gun1.rear_z"), L = ag_param(p, "gun1.length");
     ag_mesh_t m;
-    const ag_region_t metal = AG_CRYSTAL_CAP, dark = AG_CRYSTAL_WALL, glow = AG_CRYSTAL_RED;
-    // Two barrels side by side, a pump under them, a receiver and a stock behind.
-    ag_mesh_cylinder(&m, {ax - 0.038f, ay + 0.02f, -len}, 0.034f, len - 0.3f, 12, metal);
-    ag_mesh_cylinder(&m, {ax + 0.038f, ay + 0.02f, -len}, 0.034f, len - 0.3f, 12, metal);
-    ag_mesh_box(&m, {ax - 0.075f, ay - 0.07f, -len * 0.72f}, {ax + 0.075f, ay - 0.01f, -len * 0.45f}, dark);
-    ag_mesh_box(&m, {ax - 0.085f, ay - 0.08f, -0.42f}, {ax + 0.085f, ay + 0.07f, -0.1f}, metal);
-    ag_mesh_box(&m, {ax - 0.02f, ay + 0.07f, -0.4f}, {ax + 0.02f, ay + 0.1f, -0.16f}, dark);  // rib sight
-    ag_mesh_box(&m, {ax - 0.09f, ay - 0.03f, -0.36f}, {ax + 0.09f, ay + 0.03f, -0.2f}, glow);  // red band
-    ag_mesh_box(&m, {ax - 0.06f, ay - 0.2f, -0.2f}, {ax + 0.06f, ay - 0.06f, 0.05f}, dark);   // stock
-    ag_mesh_box(&m, {ax - 0.09f, ay - 0.02f, -len - 0.02f}, {ax + 0.09f, ay + 0.06f, -len + 0.06f}, metal);  // muzzle band
+    const ag_region_t metal = AG_CRYSTAL_CAP, dark = AG_CRYSTAL_WALL, band = AG_CRYSTAL_RED;
+    auto box = [&](float x0, float y0, float za, float x1, float y1, float zb, const ag_region_t& r) {
+        ag_mesh_box(&m, {ax + x0, ay + y0, za}, {ax + x1, ay + y1, zb}, r);
+    };
+    box(-0.045f, -0.12f, z0, 0.045f, -0.02f, z0 + 0.15f, dark);                  // stock
+    box(-0.06f, -0.06f, z0 - 0.3f * L, 0.06f, 0.05f, z0, metal);                // receiver
+    box(-0.065f, -0.02f, z0 - 0.2f * L, 0.065f, 0.02f, z0 - 0.05f, band);       // red band
+    box(-0.012f, 0.05f, z0 - 0.3f * L, 0.012f, 0.065f, z0 - 0.05f, dark);       // rib sight
+    box(-0.05f, -0.05f, z0 - 0.7f * L, 0.05f, -0.005f, z0 - 0.45f * L, dark);    // pump
+    box(-0.06f, -0.015f, z0 - L - 0.01f, 0.06f, 0.045f, z0 - L + 0.04f, metal); // muzzle band
+    // Two barrels side by side.
+    ag_mesh_cylinder(&m, {ax - 0.027f, ay + 0.015f, z0 - L}, 0.025f, 0.8f * L, 12, metal);
+    ag_mesh_cylinder(&m, {ax + 0.027f, ay + 0.015f, z0 - L}, 0.025f, 0.8f * L, 12, metal);
     return m;
 }
 
 ag_mesh_t ag_model_macgun1(const ag_params_t& p) {
     const float ax = ag_param(p, "macgun1.axis_x"), ay = ag_param(p, "macgun1.axis_y");
-    const float len = ag_param(p, "macgun1.length");
+    const float z0 = ag_param(p, "macgun1.rear_z"), L = ag_param(p, "macgun1.length");
     ag_mesh_t m;
     const ag_region_t metal = AG_CRYSTAL_CAP, dark = AG_CRYSTAL_WALL, cell = AG_CRYSTAL_HAZARD;
-    ag_mesh_cylinder(&m, {ax, ay, -len}, 0.022f, len - 0.3f, 10, metal);              // barrel
-    ag_mesh_cylinder(&m, {ax, ay, -len * 0.72f}, 0.05f, len * 0.72f - 0.35f, 12, dark);  // shroud
-    ag_mesh_box(&m, {ax - 0.07f, ay - 0.08f, -0.45f}, {ax + 0.07f, ay + 0.06f, -0.08f}, metal);  // receiver
-    ag_mesh_box(&m, {ax - 0.05f, ay - 0.26f, -0.38f}, {ax + 0.05f, ay - 0.08f, -0.26f}, cell);   // glowing magazine
-    ag_mesh_box(&m, {ax - 0.015f, ay + 0.06f, -0.42f}, {ax + 0.015f, ay + 0.11f, -0.3f}, dark);  // sight
-    ag_mesh_box(&m, {ax - 0.04f, ay - 0.2f, -0.16f}, {ax + 0.04f, ay - 0.08f, -0.08f}, dark);    // grip
-    for (int i = 0; i < 3; i++) {  // cooling rings on the shroud
-        const float z = -len * 0.68f + i * 0.09f;
-        ag_mesh_cylinder(&m, {ax, ay, z}, 0.058f, 0.025f, 12, metal);
-    }
+    auto box = [&](float x0, float y0, float za, float x1, float y1, float zb, const ag_region_t& r) {
+        ag_mesh_box(&m, {ax + x0, ay + y0, za}, {ax + x1, ay + y1, zb}, r);
+    };
+    box(-0.035f, -0.07f, z0, 0.035f, 0.02f, z0 + 0.2f, dark);                   // stock
+    box(-0.05f, -0.055f, z0 - 0.35f * L, 0.05f, 0.045f, z0, metal);             // receiver
+    box(-0.035f, -0.16f, z0 - 0.28f * L, 0.035f, -0.055f, z0 - 0.1f * L, cell);  // glowing magazine
+    box(-0.03f, -0.13f, z0 - 0.05f, 0.03f, -0.055f, z0 + 0.05f, dark);          // grip
+    box(-0.01f, 0.045f, z0 - 0.2f * L, 0.01f, 0.08f, z0 - 0.05f, dark);         // sight
+    ag_mesh_cylinder(&m, {ax, ay, z0 - 0.85f * L}, 0.035f, 0.55f * L, 12, dark);  // shroud
+    ag_mesh_cylinder(&m, {ax, ay, z0 - L}, 0.016f, 0.7f * L, 10, metal);          // barrel
+    for (int i = 0; i < 3; i++)  // cooling rings on the shroud
+        ag_mesh_cylinder(&m, {ax, ay, z0 - (0.4f + 0.13f * i) * L}, 0.04f, 0.02f, 12, metal);
     return m;
 }
 

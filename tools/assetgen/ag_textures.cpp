@@ -162,8 +162,11 @@ ag_image_t ag_tex_crystal(const ag_params_t& p) {
         return ag_rgb_scale(ag_rgb(0.93f, 0.95f, 1.0f), 0.82f + 0.18f * facet);
     });
     paint_region(&img, AG_CRYSTAL_RED, [&](float s, float t) {
+        // A light bevel on every edge: the cross is drawn unlit, so its faces need outlines.
         const float g = ag_fbm2(s * 6, t * 6, 6, 3, 0.5f, 81);
-        return ag_rgb_scale(ag_rgb(0.85f, 0.07f, 0.06f), 0.85f + 0.3f * g);
+        const float edge = std::min(std::min(s, 1 - s), std::min(t, 1 - t));
+        const ag_rgb_t red = ag_rgb_scale(ag_rgb(0.85f, 0.07f, 0.06f), 0.85f + 0.3f * g);
+        return ag_rgb_mix(ag_rgb(1.0f, 0.75f, 0.72f), red, ag_smoothstep(0.06f, 0.12f, edge));
     });
     // Wall caps: brushed metal plates.
     paint_region(&img, AG_CRYSTAL_CAP, [&](float s, float t) {
