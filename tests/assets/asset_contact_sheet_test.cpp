@@ -328,7 +328,7 @@ TEST_F(ContactSheet, GameViews) {
         {{{16.0f, 11.0f, 1.0f}, kPi, kPi / 2}, 0, 25, 600},               // the big east room
         {{{22.4f, -29.6f, 1.0f}, kPi * 0.9f, kPi / 2 + 0.15f}, 0, 60, 900},  // towards the southern field
         {{{-40.0f, -1.6f, 1.0f}, kPi, kPi / 2}, 1, 60, 1200},             // west: over the low walls into the pit
-        {{{-70.0f, -62.0f, 30.0f}, -kPi * 0.78f, kPi / 2 - 0.45f}, -1, 60, 0},  // overview from above the hills
+        {{{-48.0f, -48.0f, 22.0f}, -0.75f, kPi / 2 - 0.5f}, -1, 60, 0},  // overview from above the south-west corner
     };
     for (size_t i = 0; i < sizeof views / sizeof views[0]; i++) {
         draw_frame(views[i]);
@@ -481,6 +481,57 @@ TEST_F(ContactSheet, FontStrings) {
     text("em 10: Score  Счёт", 20, 350, 1.0f, 0);
     text("Right aligned", W - 20.0f, 420, 0.6f, 1);
     EXPECT_GT(save("font"), 40);
+}
+
+TEST_F(ContactSheet, GuiPieces) {
+    // GUI vertices as the GUI renderer builds them: (x, y, mode, 1) and (u, v, highlight, extra).
+    kx_sh_t gui;
+    ASSERT_EQ(kx_sh_create(&gui, "shaders/gui.vert.glsl", "shaders/gui.frag.glsl"), 1);
+    look_up(&gui);
+    gui.slot[KX_SH_U_POS_MODIF] = kx_sh_uniform(&gui, "u_pos_modif");
+    glViewport(0, 0, W, H);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_CULL_FACE);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    kx_mat4_ortho(&kx_matrices.proj, 0, W, H, 0);
+    kx_mv_identity();
+    use_default(T_MENU);
+    rect(0, 0, W, H, 0, 0, 1, 1);
+    std::vector<float> v;
+    auto quad = [&](float x0, float y0, float x1, float y1, float mode, float u0, float v0, float u1, float v1, float hl, float extra) {
+        const float c[6][4] = {{x0, y0, u0, v0}, {x1, y0, u1, v0}, {x0, y1, u0, v1}, {x1, y0, u1, v0}, {x0, y1, u0, v1}, {x1, y1, u1, v1}};
+        for (const auto& k : c) v.insert(v.end(), {k[0], k[1], mode, 1, k[2], k[3], hl, extra});
+    };
+    const float em = 6;
+    const char* labels[] = {"Single player", "Multiplayer", "Options", "Quit"};
+    for (int i = 0; i < 4; i++) quad(60, 150 + i * 60.0f, 360, 200 + i * 60.0f, 1, 0, 0, 1, 1, i == 1 ? 1.0f : 0.0f, 0);
+    quad(560, 150, 960, 450, 1, 0, 0, 1, 1, 0, 0);  // options panel
+    quad(580, 170, 580 + 5 * em, 170 + 5 * em, 0, 0.125f, 0.125f, 0.25f, 0.25f, 0, 0);  // checked box
+    quad(580, 230, 580 + 5 * em, 230 + 5 * em, 0, 0, 0, 0.125f, 0.125f, 0, 0);          // hovered, unchecked
+    quad(580, 290, 940, 290 + 5 * em, 1, 0, 0, 1, 1, 0, 0);                              // slider track
+    quad(580 + 0.6f * (360 - 5 * em), 290, 580 + 0.6f * (360 - 5 * em) + 5 * em, 290 + 5 * em, 0, 0.125f, 0.25f, 0.25f, 0.375f, 0, 0);
+    quad(580, 350, 940, 390, 1, 0, 0, 1, 1, 0, 0);                                       // segmented choice
+    quad(580 + 120, 350, 580 + 240, 350 + em, 0, 0.75f, 0.875f, 0.875f, 1, 0, 1);
+    quad(600, 40, 860, 105, 0, 0.5f, 0, 1, 0.125f, 0, 0);                                // title image
+    kx_sh_use(&gui);
+    glBindTexture(GL_TEXTURE_2D, S->tex[T_GUI]);
+    glUniform1i(gui.slot[KX_SH_U_SAMPLER], 0);
+    set_matrices(&gui);
+    glUniform4f(gui.slot[KX_SH_U_POS_MODIF], 0, 0, 1, 1);
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    glEnableVertexAttribArray(gui.slot[KX_SH_A_POS]);
+    glEnableVertexAttribArray(gui.slot[KX_SH_A_UV]);
+    glVertexAttribPointer(gui.slot[KX_SH_A_POS], 4, GL_FLOAT, GL_FALSE, 32, v.data());
+    glVertexAttribPointer(gui.slot[KX_SH_A_UV], 4, GL_FLOAT, GL_FALSE, 32, v.data() + 4);
+    glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(v.size() / 8));
+    for (int i = 0; i < 4; i++) text(labels[i], 210, 175 + i * 60.0f, em / 10, 2);
+    text("Fullscreen", 580 + 6 * em, 170 + 2.5f * em, em / 10, 0);
+    text("Invert mouse", 580 + 6 * em, 230 + 2.5f * em, em / 10, 0);
+    text("Sensitivity", 760, 270, em / 10, 2);
+    text("Multisampling: 2x", 760, 420, em / 10, 2);
+    kx_sh_destroy(&gui);
+    EXPECT_GT(save("gui"), 40);
 }
 
 }  // namespace
