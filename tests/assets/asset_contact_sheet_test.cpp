@@ -357,8 +357,8 @@ TEST_F(ContactSheet, ModelTurntable) {
         {M_LASER, T_WHITE, false, 0.3f, 0.5f, {1, 0.2f, 0.2f}, {0, 0, 0}, 0.4f, 0},
         {M_SPHERE, T_CRYSTAL, false, 6.25f, 2.4f, {1, 2, 8}, {0, 0, 0}, 0, 0},
         // Guns laid on their side (they point along -z in the file).
-        {M_GUN1, T_CRYSTAL, true, 1.2f, 1.0f, {0, 0, 0}, {-0.72f, 0.12f, -0.02f}, 0, kPi / 2},
-        {M_MACGUN, T_CRYSTAL, true, 1.2f, 1.0f, {0, 0, 0}, {-0.75f, -0.19f, -0.32f}, 0, kPi / 2},
+        {M_GUN1, T_CRYSTAL, true, 1.2f, 1.0f, {0, 0, 0}, {-0.72f, 0.12f, 0.12f}, 0, kPi / 2},
+        {M_MACGUN, T_CRYSTAL, true, 1.2f, 1.0f, {0, 0, 0}, {-0.75f, -0.19f, -0.18f}, 0, kPi / 2},
     };
     const int tw = W / 4, th = H / 2;
     for (int i = 0; i < 8; i++) {
