@@ -13,9 +13,38 @@ namespace {
 constexpr float BOT_SPEED = 0.048f;
 constexpr int PICK_LIMIT = 61;
 
+// Two blocks that only touch leave a seam the sight test sees through, and a bot
+// pressed against it would walk on the spot forever. A bot that made no
+// progress for a second of waypoint walking gives its waypoint up.
+constexpr int STUCK_LIMIT_TICKS = 100;
+constexpr float STUCK_STEP2 = 0.01f * 0.01f;
+constexpr int BOT_SLOTS = 13;
+struct bot_progress_t {
+    vec3 last_pos;
+    int still_ticks;
+};
+bot_progress_t bot_progress[BOT_SLOTS];  // cleared by game_bot_reset at every new game
+
+// Counts the ticks since bot i last moved more than STUCK_STEP; 0 for non-slot objects.
+int still_ticks(int i, vec3 pos) {
+    if (i <= 0 || i >= BOT_SLOTS) return 0;
+    bot_progress_t* p = &bot_progress[i];
+    if (kx_vec3_dist2(pos, p->last_pos) > STUCK_STEP2) {
+        p->last_pos = pos;
+        p->still_ticks = 0;
+    } else {
+        p->still_ticks++;
+    }
+    return p->still_ticks;
+}
+
 int reachable(int i, int j) { return game_obj_sees(i, j, GAME_NAV); }
 
 }  // namespace
+
+void game_bot_reset() {
+    for (bot_progress_t& p : bot_progress) p = bot_progress_t{};
+}
 
 int game_nearest_waypoint(int i, int a, int b) {
     float best = 8192.0f;
@@ -59,8 +88,10 @@ void game_bot_steer(int i) {
         return;
     }
     const int w = o->waypoint;
-    const int keep = kx_vec3_dist2(o->pos, game_obj(w)->pos) >= 1.0f && reachable(i, w);
+    const int stuck = still_ticks(i, o->pos) >= STUCK_LIMIT_TICKS;
+    const int keep = !stuck && kx_vec3_dist2(o->pos, game_obj(w)->pos) >= 1.0f && reachable(i, w);
     if (!keep) {
+        if (stuck) bot_progress[i].still_ticks = 0;
         const int old_prev = o->prev_waypoint;
         o->prev_waypoint2 = old_prev;
         o->prev_waypoint = w;

@@ -1,6 +1,7 @@
 // Bots: waypoint choice, steering (where to walk) and aiming (when and where to
 // shoot at the local player). There is no navigation graph: a waypoint is
-// reachable when the straight segment to it is clear for movement.
+// reachable when the straight segment to it is clear for movement. A bot that
+// walks on the spot for a second gives its waypoint up and picks another.
 // Depends on game_world, game_query.
 #pragma once
 
@@ -11,6 +12,9 @@ int game_nearest_waypoint(int i, int a, int b);
 // Index of a random reachable OBJ_WAYPOINT other than a and b (the 61st candidate
 // ends the search); 0 if none. Calls rand() once when it finds any.
 int game_pick_waypoint(int i, int a, int b);
+
+// Forget every bot's progress record; called at every new game.
+void game_bot_reset();
 
 // Single-player steering of bot i: circle the visible local player, otherwise walk
 // the waypoints. Sets wish_vel.x/y (and the waypoint fields).

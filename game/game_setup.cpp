@@ -28,6 +28,7 @@ void game_logic_start_new_game() {
     for (const game_level_marker_t& m : game_level_markers)
         game_pool_add(&w.objects, game_obj_create(m.type, 1, kx_vec3(m.x, m.y, 0)));
 
+    game_bot_reset();
     w.bot_spawn_count = 10;
     w.bots_alive = 0;
     int player_placed = 0;
