@@ -29,19 +29,33 @@ int server_loop_timeout(const kx_netman_server_t* server, uint32_t now) {
 int server_loop_wait(const kx_netman_server_t* server, int timeout_ms) {
     struct pollfd fds[2 + KX_SERVER_MAX_CLIENTS];
     int n = 0;
-    fds[n++] = {server->tcp.fd, POLLIN, 0};
     fds[n++] = {server->udp.fd, POLLIN, 0};
+    fds[n++] = {server->tcp.fd, POLLIN, 0};
     for (int i = 0; i < server->tcp.client_count; i++) {
         const kx_server_client_t* c = &server->tcp.clients[i];
         fds[n++] = {c->fd, (short)(POLLIN | (c->out_len > 0 ? POLLOUT : 0)), 0};
     }
-    return poll(fds, n, timeout_ms) < 0 ? -1 : 0;
+    if (poll(fds, n, timeout_ms) < 0) return -1;
+    int ready = fds[0].revents ? SERVER_LOOP_UDP : 0;
+    for (int i = 1; i < n; i++)
+        if (fds[i].revents) ready |= SERVER_LOOP_TCP;
+    return ready;
+}
+
+void server_loop_step(kx_netman_server_t* server, int ready, uint32_t now) {
+    if ((ready & SERVER_LOOP_TCP) || ready < 0 || server_loop_timeout(server, now) == 0) {
+        kx_netman_server_poll(server, now);
+    } else if (ready & SERVER_LOOP_UDP) {
+        server->now = (uint16_t)now;
+        kx_udp_server_poll(&server->udp);
+    }
 }
 
 void server_loop_run(kx_netman_server_t* server, volatile sig_atomic_t* stop) {
+    kx_netman_server_poll(server, server_loop_clock_ms());
     while (!*stop) {
-        kx_netman_server_poll(server, server_loop_clock_ms());
+        int ready = server_loop_wait(server, server_loop_timeout(server, server_loop_clock_ms()));
         if (*stop) break;
-        server_loop_wait(server, server_loop_timeout(server, server_loop_clock_ms()));
+        server_loop_step(server, ready, server_loop_clock_ms());
     }
 }

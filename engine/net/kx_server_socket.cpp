@@ -245,7 +245,15 @@ int kx_server_socket_poll(kx_server_socket_t* server) {
         i++;
     }
     if (server->fd < 0) return 0;
-    for (;;) {
+    // One readiness check instead of an accept and a receive per client that would
+    // mostly find nothing: the listening socket first, then every client.
+    int fds[1 + KX_SERVER_MAX_CLIENTS];
+    uint8_t ready[1 + KX_SERVER_MAX_CLIENTS];
+    fds[0] = server->fd;
+    for (int i = 0; i < server->client_count; i++) fds[1 + i] = server->clients[i].fd;
+    kx_sock_poll_readable(fds, 1 + server->client_count, ready);
+    int ready_count = server->client_count;  // clients accepted below were not checked
+    while (ready[0]) {
         kx_sockaddr_t addr;
         kx_socklen_t alen = sizeof(addr);
         int fd = (int)accept(server->fd, (struct sockaddr*)&addr, &alen);
@@ -279,6 +287,7 @@ int kx_server_socket_poll(kx_server_socket_t* server) {
         if (kicked) kxLog("------\nprocessing %d (id %d): \n", i, c->id);
         if (c->flags & KX_SERVER_FLAG_KICK) continue;  // leaving at the next poll
         if (c->out_len > 0) flush_queue(server, i);
+        if (i < ready_count && !ready[1 + i]) continue;
         int space = KX_NET_MAX_FRAME - c->buffer_recv_pos;
         int n = (int)recv(c->fd, (char*)c->recv_buf + c->buffer_recv_pos, space, 0);
         if (n > 0) {

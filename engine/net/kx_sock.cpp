@@ -27,6 +27,8 @@ int kx_sock_errno() { return WSAGetLastError(); }
 bool kx_sock_would_block(int err) { return err == WSAEWOULDBLOCK; }
 bool kx_sock_in_progress(int err) { return err == WSAEWOULDBLOCK || err == WSAEINPROGRESS; }
 int kx_sock_resolver_errno() { return WSAGetLastError(); }
+static int poll_fds(WSAPOLLFD* p, int n) { return WSAPoll(p, (ULONG)n, 0); }
+typedef WSAPOLLFD kx_pollfd_t;
 #else
 #include <cerrno>
 #include <fcntl.h>
@@ -45,4 +47,28 @@ int kx_sock_errno() { return errno; }
 bool kx_sock_would_block(int err) { return err == EAGAIN || err == EWOULDBLOCK; }
 bool kx_sock_in_progress(int err) { return err == EAGAIN || err == EINPROGRESS; }
 int kx_sock_resolver_errno() { return h_errno; }
+#include <poll.h>
+static int poll_fds(struct pollfd* p, int n) { return poll(p, (nfds_t)n, 0); }
+typedef struct pollfd kx_pollfd_t;
 #endif
+
+int kx_sock_poll_readable(const int* fds, int n, uint8_t* ready) {
+    constexpr int kMax = 64;
+    kx_pollfd_t p[kMax];
+    if (n > kMax) n = kMax;
+    for (int i = 0; i < n; i++) {
+        p[i].fd = fds[i];
+        p[i].events = POLLIN;
+        p[i].revents = 0;
+    }
+    if (poll_fds(p, n) < 0) {
+        for (int i = 0; i < n; i++) ready[i] = 1;
+        return n;
+    }
+    int count = 0;
+    for (int i = 0; i < n; i++) {
+        ready[i] = p[i].revents != 0 ? 1 : 0;
+        count += ready[i];
+    }
+    return count;
+}

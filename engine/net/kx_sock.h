@@ -4,6 +4,8 @@
 // Depends on the system socket headers only.
 #pragma once
 
+#include <cstdint>
+
 #ifdef _WIN32
 #include <winsock2.h>
 #include <ws2tcpip.h>
@@ -39,6 +41,11 @@ bool kx_sock_would_block(int err);
 
 // True when a non-blocking connect reports it is under way.
 bool kx_sock_in_progress(int err);
+
+// Check n descriptors for pending input without waiting: ready[i] = 1 when fds[i] can be read
+// (or has failed). On a failure of the check itself every entry is set to 1, so callers
+// fall back to trying each one. Returns the number of ready descriptors.
+int kx_sock_poll_readable(const int* fds, int n, uint8_t* ready);
 
 // Resolver error of the last failed host lookup (h_errno or WSAGetLastError()).
 int kx_sock_resolver_errno();
