@@ -15,8 +15,7 @@ namespace {
 
 int run_generator(const fs::path& out) {
     const std::string build = std::getenv("IRONVALE_BUILD_DIR") ? std::getenv("IRONVALE_BUILD_DIR") : "..";
-    const std::string source = std::getenv("IRONVALE_SOURCE_DIR") ? std::getenv("IRONVALE_SOURCE_DIR") : "../..";
-    const std::string cmd = "ASAN_OPTIONS=detect_leaks=0 '" + build + "/bin/assetgen' '" + source + "/assets' '" +
+    const std::string cmd = "ASAN_OPTIONS=detect_leaks=0 '" + build + "/bin/assetgen' '" + IRONVALE_ASSET_SOURCES + "' '" +
                             out.string() + "' '" + IRONVALE_FONT_FILE + "' > '" + out.string() + ".log' 2>&1";
     return std::system(cmd.c_str());
 }
