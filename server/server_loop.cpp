@@ -1,7 +1,8 @@
-// Main loop of ironvale-server. Depends on kx_netman_server and POSIX poll().
+// Main loop of ironvale-server. Depends on kx_netman_server, server_wait.
 #include "server/server_loop.h"
 
-#include <poll.h>
+#include "server/server_wait.h"
+
 #include <time.h>
 
 uint32_t server_loop_clock_ms() {
@@ -26,36 +27,30 @@ int server_loop_timeout(const kx_netman_server_t* server, uint32_t now) {
     return t < 0 ? 0 : t;
 }
 
-int server_loop_wait(const kx_netman_server_t* server, int timeout_ms) {
-    struct pollfd fds[2 + KX_SERVER_MAX_CLIENTS];
-    int n = 0;
-    fds[n++] = {server->udp.fd, POLLIN, 0};
-    fds[n++] = {server->tcp.fd, POLLIN, 0};
-    for (int i = 0; i < server->tcp.client_count; i++) {
-        const kx_server_client_t* c = &server->tcp.clients[i];
-        fds[n++] = {c->fd, (short)(POLLIN | (c->out_len > 0 ? POLLOUT : 0)), 0};
-    }
-    if (poll(fds, n, timeout_ms) < 0) return -1;
-    int ready = fds[0].revents ? SERVER_LOOP_UDP : 0;
-    for (int i = 1; i < n; i++)
-        if (fds[i].revents) ready |= SERVER_LOOP_TCP;
-    return ready;
-}
-
 void server_loop_step(kx_netman_server_t* server, int ready, uint32_t now) {
-    if ((ready & SERVER_LOOP_TCP) || ready < 0 || server_loop_timeout(server, now) == 0) {
+    if ((ready & SERVER_WAIT_TCP) || ready < 0 || server_loop_timeout(server, now) == 0) {
         kx_netman_server_poll(server, now);
-    } else if (ready & SERVER_LOOP_UDP) {
+    } else if (ready & SERVER_WAIT_UDP) {
         server->now = (uint16_t)now;
         kx_udp_server_poll(&server->udp);
     }
 }
 
 void server_loop_run(kx_netman_server_t* server, volatile sig_atomic_t* stop) {
+    server_wait_t wait;
+    bool have_epoll = server_wait_init(&wait) == 0;
     kx_netman_server_poll(server, server_loop_clock_ms());
     while (!*stop) {
-        int ready = server_loop_wait(server, server_loop_timeout(server, server_loop_clock_ms()));
+        int timeout = server_loop_timeout(server, server_loop_clock_ms());
+        int ready = -1;
+        if (have_epoll) {
+            ready = server_wait_run(&wait, server, timeout);
+        } else {
+            struct timespec ts = {0, 2000000};  // no epoll: a short sleep keeps the rates
+            nanosleep(&ts, nullptr);
+        }
         if (*stop) break;
         server_loop_step(server, ready, server_loop_clock_ms());
     }
+    server_wait_term(&wait);
 }
