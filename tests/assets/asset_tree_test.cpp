@@ -175,6 +175,45 @@ TEST_P(TextureTest, DecodesAtItsSize) {
 INSTANTIATE_TEST_SUITE_P(Textures, TextureTest, ::testing::ValuesIn(kTextures),
                          [](const auto& param_info) { return std::string(param_info.param.name); });
 
+// Repeating textures wrap without a seam: the step from the last column back to
+// the first is no bigger than a typical step between neighbouring columns (and
+// likewise for rows).
+struct tile_case_t {
+    const char* file;
+    ag_region_t region;  // the part that repeats
+};
+
+TEST(AssetTree, RepeatingTexturesTileWithoutSeams) {
+    // The ground and the hills repeat whole; the level repeats its field region per tile.
+    const tile_case_t cases[] = {{"t1", {0, 0, 1, 1}}, {"grass", {0, 0, 1, 1}}, {"crystal", AG_CRYSTAL_HAZARD},
+                                 {"crystal", AG_CRYSTAL_CAP}};
+    for (const tile_case_t& c : cases) {
+        png_t img;
+        ASSERT_TRUE(read_png(asset_path(std::string("textures/") + c.file + ".png"), &img));
+        const int ch = img.channels;
+        const int x0 = static_cast<int>(c.region.u0 * img.width), y0 = static_cast<int>(c.region.v0 * img.height);
+        const int w = static_cast<int>((c.region.u1 - c.region.u0) * img.width);
+        const int h = static_cast<int>((c.region.v1 - c.region.v0) * img.height);
+        auto px = [&](int x, int y, int k) {
+            return static_cast<int>(img.pixels[(static_cast<size_t>(y0 + y) * img.width + x0 + x) * ch + k]);
+        };
+        for (int axis = 0; axis < 2; axis++) {
+            const int n = axis ? h : w, len = axis ? w : h;
+            auto step = [&](int a, int b) {  // mean difference between line a and line b
+                double sum = 0;
+                for (int i = 0; i < len; i++)
+                    for (int k = 0; k < 3; k++) sum += std::abs(axis ? px(i, a, k) - px(i, b, k) : px(a, i, k) - px(b, i, k));
+                return sum / (len * 3);
+            };
+            double inner = 0;
+            int lines = 0;
+            for (int a = 1; a < n - 1; a += 3, lines++) inner += step(a, a + 1);
+            inner /= lines;
+            EXPECT_LT(step(n - 1, 0), inner * 1.6 + 1) << c.file << (axis ? " rows" : " columns");
+        }
+    }
+}
+
 // Sky faces meet without a seam under the sky box the level draws: a pixel line
 // on one face's edge equals the matching line on its neighbour.
 struct sky_edge_t {

@@ -43,12 +43,14 @@ static int wrap(int v, int period) {
     return m < 0 ? m + period : m;
 }
 
-float ag_noise2(float x, float y, int period, uint32_t seed) {
+float ag_noise2(float x, float y, int period, uint32_t seed) { return ag_noise2xy(x, y, period, period, seed); }
+
+float ag_noise2xy(float x, float y, int period_x, int period_y, uint32_t seed) {
     const float fx = std::floor(x), fy = std::floor(y);
     const int ix = static_cast<int>(fx), iy = static_cast<int>(fy);
     const float tx = fade(x - fx), ty = fade(y - fy);
-    const int x0 = wrap(ix, period), x1 = wrap(ix + 1, period);
-    const int y0 = wrap(iy, period), y1 = wrap(iy + 1, period);
+    const int x0 = wrap(ix, period_x), x1 = wrap(ix + 1, period_x);
+    const int y0 = wrap(iy, period_y), y1 = wrap(iy + 1, period_y);
     const float a = ag_mix(ag_hash2(x0, y0, seed), ag_hash2(x1, y0, seed), tx);
     const float b = ag_mix(ag_hash2(x0, y1, seed), ag_hash2(x1, y1, seed), tx);
     return ag_mix(a, b, ty);
@@ -76,6 +78,20 @@ float ag_fbm2(float x, float y, int period, int octaves, float gain, uint32_t se
         x *= 2.0f;
         y *= 2.0f;
         if (period > 0) period *= 2;
+    }
+    return sum / norm;
+}
+
+float ag_fbm2xy(float x, float y, int period_x, int period_y, int octaves, float gain, uint32_t seed) {
+    float sum = 0.0f, amp = 1.0f, norm = 0.0f;
+    for (int o = 0; o < octaves; o++) {
+        sum += amp * ag_noise2xy(x, y, period_x, period_y, seed + static_cast<uint32_t>(o) * 101u);
+        norm += amp;
+        amp *= gain;
+        x *= 2.0f;
+        y *= 2.0f;
+        period_x *= 2;
+        period_y *= 2;
     }
     return sum / norm;
 }

@@ -26,11 +26,14 @@ float ag_hash3(int x, int y, int z, uint32_t seed);
 // (period <= 0: no wrap).
 float ag_noise2(float x, float y, int period, uint32_t seed);
 float ag_noise3(float x, float y, float z, uint32_t seed);
+// The 2D form with its own period along each axis, for stretched patterns that tile.
+float ag_noise2xy(float x, float y, int period_x, int period_y, uint32_t seed);
 
 // Sums of octaves, each at twice the frequency and `gain` times the amplitude;
 // normalised to [0, 1]. The 2D form keeps the period per octave (tileable).
 float ag_fbm2(float x, float y, int period, int octaves, float gain, uint32_t seed);
 float ag_fbm3(float x, float y, float z, int octaves, float gain, uint32_t seed);
+float ag_fbm2xy(float x, float y, int period_x, int period_y, int octaves, float gain, uint32_t seed);
 
 // Distance to the nearest feature point of a wrapping cell grid (Worley), in cells.
 float ag_cells2(float x, float y, int period, uint32_t seed);

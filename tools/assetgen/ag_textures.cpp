@@ -55,7 +55,7 @@ ag_image_t ag_tex_grass(const ag_params_t& p) {
             const float u = static_cast<float>(x) / n, v = static_cast<float>(y) / n;
             const float broad = ag_fbm2(u * cells, v * cells, cells, 5, 0.55f, 21);
             // Blades: noise stretched along v reads as short strokes.
-            const float blades = ag_noise2(u * cells * 48, v * cells * 12, cells * 48, 22);
+            const float blades = ag_noise2xy(u * cells * 48, v * cells * 12, cells * 48, cells * 12, 22);
             const float h = hue + 0.05f * (broad - 0.5f);
             ag_rgb_t c = ag_hsv(h, sat * (0.8f + 0.4f * broad), val * (0.7f + 0.5f * blades));
             const float r = ag_smoothstep(1.0f - rock, 1.0f - rock + 0.06f, ag_fbm2(u * cells, v * cells, cells, 4, 0.6f, 23));
@@ -137,7 +137,7 @@ ag_image_t ag_tex_crystal(const ag_params_t& p) {
     });
     // Low walls: painted metal with a warning band along the top (t = 0).
     paint_region(&img, AG_CRYSTAL_LOW, [&](float s, float t) {
-        const float grain = ag_fbm2(s * 16, t * 8, 16, 3, 0.5f, 51);
+        const float grain = ag_fbm2xy(s * 16, t * 8, 16, 8, 3, 0.5f, 51);
         ag_rgb_t c = ag_rgb_scale(low_c, 0.85f + 0.3f * grain);
         const float rivet = grid_dist(s, 8) * 8 < 0.08f && std::fabs(t - 0.6f) < 0.03f ? 0.7f : 1.0f;
         c = ag_rgb_scale(c, rivet);
@@ -150,7 +150,7 @@ ag_image_t ag_tex_crystal(const ag_params_t& p) {
     });
     // No-walk field: a glowing liquid under a grating.
     paint_region(&img, AG_CRYSTAL_HAZARD, [&](float s, float t) {
-        const float swirl = ag_fbm2(s * 8 + 3 * ag_noise2(s * 4, t * 2, 4, 61), t * 4, 8, 4, 0.55f, 62);
+        const float swirl = ag_fbm2xy(s * 8 + 3 * ag_noise2xy(s * 4, t * 2, 4, 2, 61), t * 4, 8, 4, 4, 0.55f, 62);
         ag_rgb_t c = ag_rgb_scale(field_c, 0.55f + 0.9f * swirl);
         const float bars = std::min(grid_dist(s, 16), grid_dist(t, 8) * 0.5f);
         if (bars < 0.006f) c = ag_rgb(0.12f, 0.13f, 0.15f);
@@ -170,7 +170,7 @@ ag_image_t ag_tex_crystal(const ag_params_t& p) {
     });
     // Wall caps: brushed metal plates.
     paint_region(&img, AG_CRYSTAL_CAP, [&](float s, float t) {
-        const float brush = ag_noise2(s * 4, t * 96, 4, 91);
+        const float brush = ag_noise2xy(s * 4, t * 96, 4, 96, 91);
         ag_rgb_t c = ag_rgb_scale(ag_rgb(0.52f, 0.54f, 0.58f), 0.8f + 0.3f * brush);
         if (grid_dist(s, 4) < 0.004f || grid_dist(t, 1) < 0.01f) c = ag_rgb_scale(c, 0.55f);
         return c;
@@ -179,7 +179,7 @@ ag_image_t ag_tex_crystal(const ag_params_t& p) {
     paint_region(&img, AG_CRYSTAL_STRIPE, [&](float s, float t) {
         const bool dark = static_cast<int>(std::floor((s * 2 + t * 0.25f) * 16)) % 2;
         ag_rgb_t c = dark ? ag_rgb(0.12f, 0.12f, 0.12f) : warn_c;
-        return ag_rgb_scale(c, 0.85f + 0.15f * ag_noise2(s * 32, t * 8, 32, 95));
+        return ag_rgb_scale(c, 0.85f + 0.15f * ag_noise2xy(s * 32, t * 8, 32, 8, 95));
     });
     return img;
 }
@@ -191,7 +191,7 @@ ag_image_t ag_tex_suit(const ag_params_t& p) {
     ag_image_t img = ag_image_make(n, n, 3);
     const ag_rgb_t suit = ag_hsv(ag_param(p, "suit.hue"), ag_param(p, "suit.saturation"), ag_param(p, "suit.value"));
     paint_region(&img, AG_T2_SUIT, [&](float s, float t) {
-        const float g = ag_fbm2(s * 8, t * 16, 8, 4, 0.5f, 101);
+        const float g = ag_fbm2xy(s * 8, t * 16, 8, 16, 4, 0.5f, 101);
         ag_rgb_t c = ag_rgb_scale(suit, 0.8f + 0.35f * g);
         if (grid_dist(t, 8) < 0.006f || grid_dist(s, 2) < 0.008f) c = ag_rgb_scale(c, 0.55f);
         return c;
@@ -204,7 +204,7 @@ ag_image_t ag_tex_suit(const ag_params_t& p) {
         return c;
     });
     paint_region(&img, AG_T2_METAL, [&](float s, float t) {
-        const float brush = ag_noise2(s * 96, t * 4, 96, 103);
+        const float brush = ag_noise2xy(s * 96, t * 4, 96, 4, 103);
         return ag_rgb_scale(ag_rgb(0.28f, 0.29f, 0.31f), 0.8f + 0.4f * brush);
     });
     return img;
