@@ -3,10 +3,11 @@
 // states, events and chat until SIGINT or SIGTERM.
 // Operator lines go to standard output; the network log joins them with --verbose.
 // Depends on kx_net, kx_log, server_args, server_loop.
-#include <cstdio>
-#include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
 
 #include "engine/net/kx_netman_server.h"
 #include "server/server_args.h"

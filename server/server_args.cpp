@@ -35,7 +35,8 @@ int server_args_parse(int argc, char** argv, server_args_t* args, char* err, int
                 args->port = (int)p;
             } else {
                 if (!*v || std::strlen(v) >= sizeof(args->name)) {
-                    std::snprintf(err, cap, "the name must have 1 to %d characters", (int)sizeof(args->name) - 1);
+                    std::snprintf(err, cap, "the name must have 1 to %d characters",
+                                  (int)sizeof(args->name) - 1);
                     return -1;
                 }
                 std::snprintf(args->name, sizeof(args->name), "%s", v);

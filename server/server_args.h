@@ -5,9 +5,9 @@
 constexpr int SERVER_DEFAULT_PORT = 25280;
 
 struct server_args_t {
-    int port;        // 1..65535, SERVER_DEFAULT_PORT when not given
-    char name[32];   // sent in greetings; "Test Server" when not given
-    bool verbose;    // keep the engine's log lines on standard output
+    int port;       // 1..65535, SERVER_DEFAULT_PORT when not given
+    char name[32];  // sent in greetings; "Test Server" when not given
+    bool verbose;   // keep the engine's log lines on standard output
     bool help;
     bool version;
 };

@@ -1,9 +1,9 @@
 // Main loop of ironvale-server. Depends on kx_netman_server, server_wait.
 #include "server/server_loop.h"
 
-#include "server/server_wait.h"
-
 #include <time.h>
+
+#include "server/server_wait.h"
 
 uint32_t server_loop_clock_ms() {
     struct timespec ts;

@@ -8,7 +8,9 @@
 
 namespace {
 
-bool same_socket(const server_wait_entry_t& a, const server_wait_entry_t& b) { return a.fd == b.fd && a.key == b.key; }
+bool same_socket(const server_wait_entry_t& a, const server_wait_entry_t& b) {
+    return a.fd == b.fd && a.key == b.key;
+}
 
 // Bring one wanted socket into the set; old is its previous registration or null.
 void sync_one(int epfd, const server_wait_entry_t& want, const server_wait_entry_t* old) {

@@ -141,7 +141,8 @@ int kx_client_socket_connect(kx_client_socket_t* sock, const char* host, int por
 #endif
     if (type == KX_SOCK_UDP) {
         sock->status = KX_SOCK_CONNECTED;
-    } else if (connect(sock->fd, (const struct sockaddr*)&sock->server_addr, sizeof(sock->server_addr)) != 0) {
+    } else if (connect(sock->fd, (const struct sockaddr*)&sock->server_addr, sizeof(sock->server_addr)) !=
+               0) {
         int err = kx_sock_errno();
         if (!kx_sock_in_progress(err)) {
             kxLog("%s\n", "connect() failed. ");
@@ -161,7 +162,8 @@ int kx_client_socket_send(kx_client_socket_t* sock, int msgtype, const void* dat
         return -1;
     }
     if (len < 0) len = 0;
-    if (len > KX_NET_MAX_PAYLOAD) len = KX_NET_MAX_PAYLOAD;  // callers keep to the limit; never overrun send_buf
+    if (len > KX_NET_MAX_PAYLOAD)
+        len = KX_NET_MAX_PAYLOAD;  // callers keep to the limit; never overrun send_buf
     int total;
     if (sock->flags & KX_SOCK_FLAG_RAW) {
         if (len) std::memcpy(sock->send_buf, data, len);

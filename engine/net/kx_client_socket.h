@@ -39,13 +39,13 @@ typedef int (*kx_sock_event_cb)(void* user, int a, int b);
 
 struct kx_client_socket_t {
     int fd;
-    int port;    // host order
-    int status;  // KX_SOCK_DISCONNECTED / CONNECTED / CONNECTING
-    int flags;   // bit 0: raw mode (no framing; poll does not read)
-    int type;    // KX_SOCK_TCP or KX_SOCK_UDP
-    uint8_t* send_buf;  // KX_NET_SEND_BUF_SIZE bytes, owned
-    uint8_t* recv_buf;  // KX_NET_RECV_BUF_SIZE bytes, owned
-    int buffer_recv_pos;  // bytes held in recv_buf (TCP)
+    int port;                       // host order
+    int status;                     // KX_SOCK_DISCONNECTED / CONNECTED / CONNECTING
+    int flags;                      // bit 0: raw mode (no framing; poll does not read)
+    int type;                       // KX_SOCK_TCP or KX_SOCK_UDP
+    uint8_t* send_buf;              // KX_NET_SEND_BUF_SIZE bytes, owned
+    uint8_t* recv_buf;              // KX_NET_RECV_BUF_SIZE bytes, owned
+    int buffer_recv_pos;            // bytes held in recv_buf (TCP)
     kx_sock_buf_cb OnBuf;           // (0, msgtype, payload, len) per TCP frame
     kx_sock_udp_buf_cb OnUdpBuf;    // (user, server address, header, payload) per datagram
     kx_sock_event_cb OnConnect;     // (user, 0, 0)

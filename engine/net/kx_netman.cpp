@@ -160,43 +160,44 @@ int kx_netman_handle_tcp(kx_netman_t* netman, int msgtype, const uint8_t* payloa
     }
     int type = msgtype & 0xFF;
     switch (type) {
-    case KX_NETMAN_PING:
-        if (len != KX_NETMAN_PING_LEN) {
-            kxLog("CRITICAL WARNING, ping len = %d, but must be 4\n", len);
-            return -1;
+        case KX_NETMAN_PING:
+            if (len != KX_NETMAN_PING_LEN) {
+                kxLog("CRITICAL WARNING, ping len = %d, but must be 4\n", len);
+                return -1;
+            }
+            netman->ping = kx_net_get_u16(payload + 2);
+            kx_netman_send(netman, KX_NETMAN_PING_REPLY, payload, KX_NETMAN_PING_LEN);
+            break;
+        case KX_NETMAN_GREETING: {
+            if (len != KX_NETMAN_GREETING_LEN) {
+                end_session(netman, KX_NETMAN_REASON_GREETING_LEN, 0);
+                return 0;
+            }
+            uint16_t version_recv = kx_net_get_u16(payload);
+            if (version_recv != netman->app_version) {
+                end_session(netman, KX_NETMAN_REASON_APP_VERSION, 0);
+                return 0;
+            }
+            copy_name(netman->server_name, payload + 4, KX_NETMAN_NAME_LEN);
+            netman->id = kx_net_get_u16(payload + 2);
+            kxLog("Got: id=%d, app protocol version %d, server name [%s]\n", (int)netman->id, version_recv,
+                  netman->server_name);
+            // Hello: the greeting's first four bytes unchanged, then our name zero-filled.
+            uint8_t hello[KX_NETMAN_GREETING_LEN] = {};
+            std::memcpy(hello, payload, 4);
+            std::memcpy(hello + 4, netman->player_name, strnlen(netman->player_name, KX_NETMAN_NAME_LEN - 1));
+            kx_netman_send(netman, KX_NETMAN_HELLO, hello, KX_NETMAN_GREETING_LEN);
+            break;
         }
-        netman->ping = kx_net_get_u16(payload + 2);
-        kx_netman_send(netman, KX_NETMAN_PING_REPLY, payload, KX_NETMAN_PING_LEN);
-        break;
-    case KX_NETMAN_GREETING: {
-        if (len != KX_NETMAN_GREETING_LEN) {
-            end_session(netman, KX_NETMAN_REASON_GREETING_LEN, 0);
-            return 0;
-        }
-        uint16_t version_recv = kx_net_get_u16(payload);
-        if (version_recv != netman->app_version) {
-            end_session(netman, KX_NETMAN_REASON_APP_VERSION, 0);
-            return 0;
-        }
-        copy_name(netman->server_name, payload + 4, KX_NETMAN_NAME_LEN);
-        netman->id = kx_net_get_u16(payload + 2);
-        kxLog("Got: id=%d, app protocol version %d, server name [%s]\n", (int)netman->id, version_recv,
-              netman->server_name);
-        // Hello: the greeting's first four bytes unchanged, then our name zero-filled.
-        uint8_t hello[KX_NETMAN_GREETING_LEN] = {};
-        std::memcpy(hello, payload, 4);
-        std::memcpy(hello + 4, netman->player_name, strnlen(netman->player_name, KX_NETMAN_NAME_LEN - 1));
-        kx_netman_send(netman, KX_NETMAN_HELLO, hello, KX_NETMAN_GREETING_LEN);
-        break;
-    }
-    case KX_NETMAN_USERLIST:
-        read_user_list(netman, payload, len);
-        break;
-    case KX_NETMAN_TEXT:
-        kxLog("Got TEXT message, index=%d: %.*s \n", 0, kx_net_text_len(payload, len), kx_net_text(payload));
-        break;
-    default:
-        break;
+        case KX_NETMAN_USERLIST:
+            read_user_list(netman, payload, len);
+            break;
+        case KX_NETMAN_TEXT:
+            kxLog("Got TEXT message, index=%d: %.*s \n", 0, kx_net_text_len(payload, len),
+                  kx_net_text(payload));
+            break;
+        default:
+            break;
     }
     netman->OnBuffer(0, type, payload, len);
     return 0;
@@ -207,7 +208,8 @@ int kx_netman_handle_udp(kx_netman_t* netman, const uint8_t* header, const uint8
     kx_net_datagram_header_t h = kx_net_wire_read_datagram(header);
     int version = h.msgtype & 0xFF00;
     if (version != KX_NETMAN_MSG_BASE) {
-        kxLog("CRITICAL WARNING, netman protocol version mismatch: %d instead of %d \n", version, KX_NETMAN_MSG_BASE);
+        kxLog("CRITICAL WARNING, netman protocol version mismatch: %d instead of %d \n", version,
+              KX_NETMAN_MSG_BASE);
         return -1;
     }
     netman->OnBuffer(h.id, h.msgtype & 0xFF, payload, h.len);

@@ -11,10 +11,10 @@
 
 // Disconnect reasons added by netman (the transport's are in kx_client_socket.h).
 enum {
-    KX_NETMAN_REASON_LEFT = -32,         // code 0: the player left (used by the game)
-    KX_NETMAN_REASON_VERSION = -33,      // code: received version bits (msgtype & 0xFF00)
-    KX_NETMAN_REASON_APP_VERSION = -34,  // code 0
-    KX_NETMAN_REASON_GREETING_LEN = -37, // code 0
+    KX_NETMAN_REASON_LEFT = -32,          // code 0: the player left (used by the game)
+    KX_NETMAN_REASON_VERSION = -33,       // code: received version bits (msgtype & 0xFF00)
+    KX_NETMAN_REASON_APP_VERSION = -34,   // code 0
+    KX_NETMAN_REASON_GREETING_LEN = -37,  // code 0
 };
 
 constexpr int KX_NETMAN_MAX_USERS = 32;
@@ -52,9 +52,9 @@ struct kx_netman_t {
     kx_netman_user_list_t users;
     kx_client_socket_t tcp;
     kx_client_socket_t udp;
-    kx_netman_buffer_cb OnBuffer;      // (0 for TCP or the datagram's sender id, type, payload, len)
-    kx_netman_event_cb OnConnect;      // (netman, 0, 0)
-    kx_netman_event_cb OnDisconnect;   // (netman, reason, code)
+    kx_netman_buffer_cb OnBuffer;     // (0 for TCP or the datagram's sender id, type, payload, len)
+    kx_netman_event_cb OnConnect;     // (netman, 0, 0)
+    kx_netman_event_cb OnDisconnect;  // (netman, reason, code)
 };
 
 // Set up the user list (32 records), store the app version, name "Player", init both

@@ -39,13 +39,15 @@ int kx_netman_proto_parse_state(const uint8_t* msg, int len, kx_netman_state_msg
     out->events_len = kx_net_get_u32(msg + ofs + 4);
     if (out->events_len > (uint32_t)KX_NETMAN_STATE_MAX) return KX_NETMAN_PROTO_EVENTS_TOO_LONG;
     if (out->events_len > (uint32_t)(len - ofs - 8)) return KX_NETMAN_PROTO_EVENTS_PAST_END;
-    if ((uint64_t)out->event_count * KX_NETMAN_EVENT_UNIT != out->events_len) return KX_NETMAN_PROTO_EVENTS_MISMATCH;
+    if ((uint64_t)out->event_count * KX_NETMAN_EVENT_UNIT != out->events_len)
+        return KX_NETMAN_PROTO_EVENTS_MISMATCH;
     out->events = msg + ofs + 8;
     return KX_NETMAN_PROTO_OK;
 }
 
-int kx_netman_proto_write_state(uint8_t* out, int cap, uint16_t id, uint16_t ping, uint16_t clock, uint16_t frags,
-                                uint16_t deaths, const uint8_t* state, int st_len, const uint8_t* events, int n) {
+int kx_netman_proto_write_state(uint8_t* out, int cap, uint16_t id, uint16_t ping, uint16_t clock,
+                                uint16_t frags, uint16_t deaths, const uint8_t* state, int st_len,
+                                const uint8_t* events, int n) {
     int total = KX_NETMAN_STATE_HEADER + st_len + 8 + n * KX_NETMAN_EVENT_UNIT;
     if (st_len < 0 || n < 0 || total > cap) return -1;
     kx_net_put_u16(out + KX_NETMAN_STATE_OFS_ID, id);
@@ -65,7 +67,8 @@ int kx_netman_proto_write_state(uint8_t* out, int cap, uint16_t id, uint16_t pin
     return total;
 }
 
-int kx_netman_proto_read_bcast_header(const uint8_t* msg, int len, uint16_t* ping, int32_t* count, int* offset) {
+int kx_netman_proto_read_bcast_header(const uint8_t* msg, int len, uint16_t* ping, int32_t* count,
+                                      int* offset) {
     if (len < 8) return -1;
     *ping = kx_net_get_u16(msg);
     *count = kx_net_get_i32(msg + 4);

@@ -64,7 +64,7 @@ constexpr uint32_t KX_NETMAN_EVENT_MARKER = 0x01050206;
 constexpr int KX_NETMAN_STATE_MAX = 2048;
 
 // Broadcast.
-constexpr int KX_NETMAN_BCAST_ENTRIES = 12;      // first entry, when count > 0
+constexpr int KX_NETMAN_BCAST_ENTRIES = 12;  // first entry, when count > 0
 constexpr int KX_NETMAN_BCAST_ENTRY_HEADER = 12;
 
 // A game state message read in place; pointers point into the message.
@@ -80,13 +80,13 @@ struct kx_netman_state_msg_t {
 // Parse results; every check is made against the bytes actually present.
 enum {
     KX_NETMAN_PROTO_OK = 0,
-    KX_NETMAN_PROTO_TOO_LONG = -1,       // message above KX_NETMAN_STATE_MAX
-    KX_NETMAN_PROTO_SHORT = -2,          // fewer than 20 bytes
-    KX_NETMAN_PROTO_STATE_TOO_LONG = -3, // st_len above KX_NETMAN_STATE_MAX
-    KX_NETMAN_PROTO_STATE_PAST_END = -4, // st_len runs past the message
-    KX_NETMAN_PROTO_EVENTS_TOO_LONG = -5,// events length above KX_NETMAN_STATE_MAX
-    KX_NETMAN_PROTO_EVENTS_PAST_END = -6,// event block runs past the message
-    KX_NETMAN_PROTO_EVENTS_MISMATCH = -7,// events length is not 48 x event count
+    KX_NETMAN_PROTO_TOO_LONG = -1,         // message above KX_NETMAN_STATE_MAX
+    KX_NETMAN_PROTO_SHORT = -2,            // fewer than 20 bytes
+    KX_NETMAN_PROTO_STATE_TOO_LONG = -3,   // st_len above KX_NETMAN_STATE_MAX
+    KX_NETMAN_PROTO_STATE_PAST_END = -4,   // st_len runs past the message
+    KX_NETMAN_PROTO_EVENTS_TOO_LONG = -5,  // events length above KX_NETMAN_STATE_MAX
+    KX_NETMAN_PROTO_EVENTS_PAST_END = -6,  // event block runs past the message
+    KX_NETMAN_PROTO_EVENTS_MISMATCH = -7,  // events length is not 48 x event count
 };
 
 // Read a game state message of len bytes. Fills out as far as the message is sound and
@@ -96,8 +96,9 @@ int kx_netman_proto_parse_state(const uint8_t* msg, int len, kx_netman_state_msg
 
 // Write a game state message into out (capacity cap) with n event units already packed in
 // events (48 n bytes). Returns its length, or -1 when it does not fit.
-int kx_netman_proto_write_state(uint8_t* out, int cap, uint16_t id, uint16_t ping, uint16_t clock, uint16_t frags,
-                                uint16_t deaths, const uint8_t* state, int st_len, const uint8_t* events, int n);
+int kx_netman_proto_write_state(uint8_t* out, int cap, uint16_t id, uint16_t ping, uint16_t clock,
+                                uint16_t frags, uint16_t deaths, const uint8_t* state, int st_len,
+                                const uint8_t* events, int n);
 
 // One player entry of a broadcast, read in place.
 struct kx_netman_bcast_entry_t {
@@ -108,7 +109,8 @@ struct kx_netman_bcast_entry_t {
 
 // Read the broadcast header: receiver's ping, count, and the offset of the first entry
 // (12 when count > 0, else the event block's offset 8). -1 when the message is too short.
-int kx_netman_proto_read_bcast_header(const uint8_t* msg, int len, uint16_t* ping, int32_t* count, int* offset);
+int kx_netman_proto_read_bcast_header(const uint8_t* msg, int len, uint16_t* ping, int32_t* count,
+                                      int* offset);
 // Read the entry at *offset and advance it. 0, or -1 when the entry runs past len.
 int kx_netman_proto_read_bcast_entry(const uint8_t* msg, int len, int* offset, kx_netman_bcast_entry_t* e);
 // Read the event block at offset: count, length and units. 0, or -1 when it runs past len.

@@ -92,7 +92,8 @@ void handle_hello(kx_netman_server_t* server, int index, const uint8_t* payload)
     int claimed = kx_net_get_u16(payload + 2);
     if (claimed != c->id) {
         int d = kx_net_get_i32(payload);
-        kxLog("hello mismatch: index %d, d %d (%d, %d), name [%s] \n", index, d, d & 0xFFFF, (d >> 16) & 0xFFFF, name);
+        kxLog("hello mismatch: index %d, d %d (%d, %d), name [%s] \n", index, d, d & 0xFFFF,
+              (d >> 16) & 0xFFFF, name);
         kx_netman_server_deferred_kick(server, index, KX_NETMAN_KICK_HELLO_ID, c->id);
     }
     std::memset(ud, 0, sizeof(*ud));
@@ -167,8 +168,8 @@ kx_netman_user_data_t* kx_netman_server_user(kx_netman_server_t* server, int ind
 int kx_netman_server_send(kx_netman_server_t* server, int id, int type, const void* data, int len) {
     int i = kx_netman_server_find(server, id);
     if (type == KX_NETMAN_GREETING)
-        kxLog("Calling kx_server_socket_send() for id %d, index %d, msgtype %d (srvsock clients count %d) \n", id, i,
-              KX_NETMAN_MSG_BASE + type, server->tcp.client_count);
+        kxLog("Calling kx_server_socket_send() for id %d, index %d, msgtype %d (srvsock clients count %d) \n",
+              id, i, KX_NETMAN_MSG_BASE + type, server->tcp.client_count);
     if (i < 0) return -1;
     return kx_server_socket_send(&server->tcp, i, KX_NETMAN_MSG_BASE + type, data, len);
 }
@@ -191,57 +192,57 @@ void kx_netman_server_send_type(kx_netman_server_t* server, int id, int type) {
     kx_netman_user_data_t* ud = kx_netman_server_user(server, index);
     if (!ud) return;
     switch (type) {
-    case KX_NETMAN_PING: {
-        uint8_t msg[KX_NETMAN_PING_LEN];
-        kx_net_put_u16(msg, server->now);
-        kx_net_put_u16(msg + 2, ud->ping);
-        kx_netman_server_send(server, id, type, msg, sizeof(msg));
-        break;
-    }
-    case KX_NETMAN_GREETING: {
-        // The name's characters without terminator in a zero-filled 32-byte field.
-        uint8_t msg[KX_NETMAN_GREETING_LEN] = {};
-        kx_net_put_u16(msg, server->app_version);
-        kx_net_put_u16(msg + 2, (uint16_t)id);
-        std::memcpy(msg + 4, server->server_name, strnlen(server->server_name, KX_NETMAN_NAME_LEN));
-        kx_netman_server_send(server, id, type, msg, sizeof(msg));
-        break;
-    }
-    case KX_NETMAN_USERLIST: {
-        uint8_t msg[4 + KX_SERVER_MAX_CLIENTS * KX_NETMAN_USERLIST_ENTRY] = {};
-        uint32_t count = 0;
-        for (int j = 0; j < server->tcp.client_count; j++) {
-            const kx_server_client_t* c = &server->tcp.clients[j];
-            const kx_netman_user_data_t* u = (const kx_netman_user_data_t*)c->user_data;
-            if (!is_registered(c) || !u) continue;
-            uint8_t* e = msg + 4 + count * KX_NETMAN_USERLIST_ENTRY;
-            kx_net_put_u16(e, (uint16_t)c->id);
-            kx_net_put_u16(e + 2, u->ping);
-            kx_net_put_u16(e + 4, (uint16_t)u->reserved0);
-            kx_net_put_u16(e + 6, (uint16_t)c->flags);
-            std::memcpy(e + 8, u->name, KX_NETMAN_NAME_LEN);
-            count++;
+        case KX_NETMAN_PING: {
+            uint8_t msg[KX_NETMAN_PING_LEN];
+            kx_net_put_u16(msg, server->now);
+            kx_net_put_u16(msg + 2, ud->ping);
+            kx_netman_server_send(server, id, type, msg, sizeof(msg));
+            break;
         }
-        kx_net_put_u32(msg, count);
-        kx_netman_server_send(server, id, type, msg, 4 + (int)count * KX_NETMAN_USERLIST_ENTRY);
-        break;
-    }
-    case KX_NETMAN_STATE_BROADCAST:
-        kx_netman_relay_send(server, index);
-        break;
-    default:
-        break;
+        case KX_NETMAN_GREETING: {
+            // The name's characters without terminator in a zero-filled 32-byte field.
+            uint8_t msg[KX_NETMAN_GREETING_LEN] = {};
+            kx_net_put_u16(msg, server->app_version);
+            kx_net_put_u16(msg + 2, (uint16_t)id);
+            std::memcpy(msg + 4, server->server_name, strnlen(server->server_name, KX_NETMAN_NAME_LEN));
+            kx_netman_server_send(server, id, type, msg, sizeof(msg));
+            break;
+        }
+        case KX_NETMAN_USERLIST: {
+            uint8_t msg[4 + KX_SERVER_MAX_CLIENTS * KX_NETMAN_USERLIST_ENTRY] = {};
+            uint32_t count = 0;
+            for (int j = 0; j < server->tcp.client_count; j++) {
+                const kx_server_client_t* c = &server->tcp.clients[j];
+                const kx_netman_user_data_t* u = (const kx_netman_user_data_t*)c->user_data;
+                if (!is_registered(c) || !u) continue;
+                uint8_t* e = msg + 4 + count * KX_NETMAN_USERLIST_ENTRY;
+                kx_net_put_u16(e, (uint16_t)c->id);
+                kx_net_put_u16(e + 2, u->ping);
+                kx_net_put_u16(e + 4, (uint16_t)u->reserved0);
+                kx_net_put_u16(e + 6, (uint16_t)c->flags);
+                std::memcpy(e + 8, u->name, KX_NETMAN_NAME_LEN);
+                count++;
+            }
+            kx_net_put_u32(msg, count);
+            kx_netman_server_send(server, id, type, msg, 4 + (int)count * KX_NETMAN_USERLIST_ENTRY);
+            break;
+        }
+        case KX_NETMAN_STATE_BROADCAST:
+            kx_netman_relay_send(server, index);
+            break;
+        default:
+            break;
     }
 }
 
 void kx_netman_server_broadcast_type(kx_netman_server_t* server, int type) {
     for (int i = 0; i < server->tcp.client_count; i++)
-        if (is_registered(&server->tcp.clients[i])) kx_netman_server_send_type(server, server->tcp.clients[i].id, type);
+        if (is_registered(&server->tcp.clients[i]))
+            kx_netman_server_send_type(server, server->tcp.clients[i].id, type);
 }
 
 void kx_netman_server_broadcast(kx_netman_server_t* server, int type, const void* data, int len) {
-    if (type == KX_NETMAN_TEXT)
-        kxLog("text: (%.*s) \n", kx_net_text_len(data, len), kx_net_text(data));
+    if (type == KX_NETMAN_TEXT) kxLog("text: (%.*s) \n", kx_net_text_len(data, len), kx_net_text(data));
     for (int i = 0; i < server->tcp.client_count; i++) {
         kx_server_client_t* c = &server->tcp.clients[i];
         if (!is_registered(c)) {
@@ -263,7 +264,9 @@ void kx_netman_server_deferred_kick(kx_netman_server_t* server, int index, int r
     kx_server_socket_deferred_kick(&server->tcp, index, reason, code);
 }
 
-int kx_netman_server_find(kx_netman_server_t* server, int id) { return kx_server_socket_find(&server->tcp, id); }
+int kx_netman_server_find(kx_netman_server_t* server, int id) {
+    return kx_server_socket_find(&server->tcp, id);
+}
 
 int kx_netman_server_count_registered(kx_netman_server_t* server) {
     int n = 0;
@@ -271,8 +274,8 @@ int kx_netman_server_count_registered(kx_netman_server_t* server) {
     return n;
 }
 
-int kx_netman_server_handle_message(kx_netman_server_t* server, int index, int msgtype, const uint8_t* payload,
-                                    int len) {
+int kx_netman_server_handle_message(kx_netman_server_t* server, int index, int msgtype,
+                                    const uint8_t* payload, int len) {
     if (index < 0 || index >= server->tcp.client_count) return -1;
     kx_server_client_t* c = &server->tcp.clients[index];
     kx_netman_user_data_t* ud = (kx_netman_user_data_t*)c->user_data;
@@ -301,7 +304,8 @@ int kx_netman_server_handle_message(kx_netman_server_t* server, int index, int m
     } else if (type == KX_NETMAN_STATE) {
         if (kx_netman_relay_state(server, index, payload, len) != 0) return -1;
     } else if (type == KX_NETMAN_TEXT) {
-        kxLog("Got TEXT message from user %d: %.*s \n", c->id, kx_net_text_len(payload, len), kx_net_text(payload));
+        kxLog("Got TEXT message from user %d: %.*s \n", c->id, kx_net_text_len(payload, len),
+              kx_net_text(payload));
         kx_netman_server_broadcast(server, KX_NETMAN_TEXT, payload, len);
     }
     server->OnBuffer(index, type, payload, len, server);

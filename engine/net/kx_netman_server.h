@@ -61,9 +61,9 @@ struct kx_netman_server_t {
     kx_netman_server_buffer_cb OnBuffer;     // every accepted message
     kx_netman_server_event_cb OnConnect;     // (server, index, id)
     kx_netman_server_event_cb OnDisconnect;  // (server, id, reason)
-    uint16_t now;         // ms stamp of the current poll (mod 65536)
-    uint16_t last_state;  // stamp of the last state cycle
-    uint16_t last_ping;   // stamp of the last ping cycle
+    uint16_t now;                            // ms stamp of the current poll (mod 65536)
+    uint16_t last_state;                     // stamp of the last state cycle
+    uint16_t last_ping;                      // stamp of the last ping cycle
 };
 
 // Name "Test Server", store the app version, init both sockets and install the handlers.
@@ -96,8 +96,8 @@ int kx_netman_server_find(kx_netman_server_t* server, int id);
 int kx_netman_server_count_registered(kx_netman_server_t* server);
 // Handle one message from connection index (from TCP, or UDP after the address check).
 // 0 when accepted (and passed to OnBuffer), -1 when refused (a kick is pending).
-int kx_netman_server_handle_message(kx_netman_server_t* server, int index, int msgtype, const uint8_t* payload,
-                                    int len);
+int kx_netman_server_handle_message(kx_netman_server_t* server, int index, int msgtype,
+                                    const uint8_t* payload, int len);
 // Handle one datagram from `from` (header 16 bytes, payload header.len bytes). 0 or -1.
 int kx_netman_server_handle_udp(kx_netman_server_t* server, const kx_sockaddr_t* from, const uint8_t* header,
                                 const uint8_t* payload);

@@ -262,7 +262,8 @@ int kx_server_socket_poll(kx_server_socket_t* server) {
         inet_ntop(AF_INET, &addr.sin_addr, ip, sizeof(ip));
         if (server->client_count >= KX_SERVER_MAX_CLIENTS) {
             // Every slot is taken: refuse at once rather than overwrite a client.
-            kxLog("SOCK SRV refused connection, all %d slots in use (addr=[%s]) \n", KX_SERVER_MAX_CLIENTS, ip);
+            kxLog("SOCK SRV refused connection, all %d slots in use (addr=[%s]) \n", KX_SERVER_MAX_CLIENTS,
+                  ip);
             kx_sock_close(fd);
             continue;
         }

@@ -27,7 +27,7 @@ struct kx_server_client_t {
     kx_sockaddr_t addr;
     uint8_t* recv_buf;  // KX_NET_RECV_BUF_SIZE bytes, owned by the slot
     int buffer_recv_pos;
-    void* user_data;  // the owner's per-client record
+    void* user_data;   // the owner's per-client record
     uint8_t* out_buf;  // KX_SERVER_QUEUE_SIZE bytes of unsent frames, owned by the slot
     int out_len;
 };

@@ -30,9 +30,10 @@ int kx_sock_resolver_errno() { return WSAGetLastError(); }
 static int poll_fds(WSAPOLLFD* p, int n) { return WSAPoll(p, (ULONG)n, 0); }
 typedef WSAPOLLFD kx_pollfd_t;
 #else
-#include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 int kx_sock_startup() { return 0; }
 int kx_sock_set_nonblocking(int fd) {

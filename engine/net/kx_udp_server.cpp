@@ -69,7 +69,8 @@ void kx_udp_server_term(kx_udp_server_t* server) {
     server->buf = nullptr;
 }
 
-int kx_udp_server_send(kx_udp_server_t* server, const kx_sockaddr_t* addr, uint8_t* header, const void* data) {
+int kx_udp_server_send(kx_udp_server_t* server, const kx_sockaddr_t* addr, uint8_t* header,
+                       const void* data) {
     kx_net_put_u16(header, KX_NET_SOCK_VERSION);
     int len = kx_net_get_u16(header + 2);
     if (len > KX_NET_MAX_PAYLOAD) return -1;
@@ -85,7 +86,8 @@ int kx_udp_server_send(kx_udp_server_t* server, const kx_sockaddr_t* addr, uint8
     return -1;
 }
 
-int kx_udp_server_handle_datagram(kx_udp_server_t* server, const kx_sockaddr_t* from, const uint8_t* data, int n) {
+int kx_udp_server_handle_datagram(kx_udp_server_t* server, const kx_sockaddr_t* from, const uint8_t* data,
+                                  int n) {
     if (n < KX_NET_DATAGRAM_HEADER) {
         kxLog("n (%d) < UDP packet header\n", n);
         return -1;
@@ -104,7 +106,8 @@ int kx_udp_server_poll(kx_udp_server_t* server) {
     for (;;) {
         kx_sockaddr_t from;
         kx_socklen_t flen = sizeof(from);
-        int n = (int)recvfrom(server->fd, (char*)server->buf, KX_NET_SEND_BUF_SIZE, 0, (struct sockaddr*)&from, &flen);
+        int n = (int)recvfrom(server->fd, (char*)server->buf, KX_NET_SEND_BUF_SIZE, 0,
+                              (struct sockaddr*)&from, &flen);
         if (n < 0) {
             int err = kx_sock_errno();
             if (kx_sock_would_block(err)) return 0;

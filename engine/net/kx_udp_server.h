@@ -30,4 +30,5 @@ int kx_udp_server_send(kx_udp_server_t* server, const kx_sockaddr_t* addr, uint8
 // Receive and dispatch every waiting datagram. 0, or -1 on a receive error.
 int kx_udp_server_poll(kx_udp_server_t* server);
 // Check one datagram of n bytes from `from` and dispatch it. 0 when dispatched, -1 when dropped.
-int kx_udp_server_handle_datagram(kx_udp_server_t* server, const kx_sockaddr_t* from, const uint8_t* data, int n);
+int kx_udp_server_handle_datagram(kx_udp_server_t* server, const kx_sockaddr_t* from, const uint8_t* data,
+                                  int n);

@@ -23,7 +23,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size > (size_t)KX_NET_RECV_BUF_SIZE) return 0;  // a receive never takes more
-    std::vector<uint8_t> exact(data, data + size);  // heap copy of exactly the bytes received
+    std::vector<uint8_t> exact(data, data + size);      // heap copy of exactly the bytes received
     kx_client_socket_handle_datagram(&g_sock, exact.data(), (int)size);
     return 0;
 }

@@ -1,5 +1,7 @@
 // Client transport against raw sockets that send exact bytes: framing, limits,
 // the 99-frame rule, send and disconnect paths, datagram checks, output queue.
+#include "engine/net/kx_client_socket.h"
+
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -7,7 +9,6 @@
 #include <cerrno>
 #include <string>
 
-#include "engine/net/kx_client_socket.h"
 #include "net/net_test_util.h"
 
 namespace {
@@ -50,7 +51,7 @@ void reset_records() {
 }
 
 class ClientTcp : public ::testing::Test {
-protected:
+   protected:
     void SetUp() override {
         reset_records();
         listen_fd = raw_tcp_listen(&port);
@@ -387,7 +388,8 @@ TEST(ClientSocket, ConnectToAClosedPortReportsTheError) {
         return sock.status == KX_SOCK_DISCONNECTED;
     }));
     ASSERT_EQ(g_disconnects.size(), 1u);
-    EXPECT_TRUE(g_disconnects[0].first == -13 || g_disconnects[0].first == -9 || g_disconnects[0].first == -11);
+    EXPECT_TRUE(g_disconnects[0].first == -13 || g_disconnects[0].first == -9 ||
+                g_disconnects[0].first == -11);
     kx_client_socket_term(&sock);
 }
 

@@ -1,6 +1,8 @@
 // Netman client against raw TCP and UDP sockets on one loopback port: the
 // handshake byte for byte, session-ending messages, pings, user lists,
 // datagrams and texts.
+#include "engine/net/kx_netman.h"
+
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -9,7 +11,6 @@
 #include <cstring>
 #include <string>
 
-#include "engine/net/kx_netman.h"
 #include "net/net_test_util.h"
 
 namespace {
@@ -51,7 +52,7 @@ bytes_t user_entry(uint16_t id, uint16_t ping, const std::string& name) {
 }
 
 class NetmanClient : public ::testing::Test {
-protected:
+   protected:
     void SetUp() override {
         g_msgs.clear();
         g_ends.clear();
@@ -292,7 +293,8 @@ TEST_F(NetmanClient, DatagramsReachOnBufferWithTheSenderId) {
     ASSERT_TRUE(net_test_wait([&] { return raw_pending(nm.udp.fd) > 0; }));
     kx_netman_poll(&nm);
     std::string log = testing::internal::GetCapturedStdout();
-    EXPECT_NE(log.find("CRITICAL WARNING, netman protocol version mismatch: 512 instead of 256"), std::string::npos);
+    EXPECT_NE(log.find("CRITICAL WARNING, netman protocol version mismatch: 512 instead of 256"),
+              std::string::npos);
     EXPECT_EQ(g_msgs.size(), 1u);
     EXPECT_EQ(nm.udp.status, KX_SOCK_CONNECTED);
 }

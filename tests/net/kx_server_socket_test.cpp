@@ -1,13 +1,14 @@
 // Server transport against the client transport and raw sockets: ids, frames
 // both ways, kicks that move slots, deferred kicks, the 37th connection,
 // datagram size checks, and the per-client output queue.
+#include "engine/net/kx_server_socket.h"
+
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <string>
 
-#include "engine/net/kx_server_socket.h"
 #include "engine/net/kx_udp_server.h"
 #include "net/net_test_util.h"
 
@@ -48,7 +49,7 @@ int srv_udp(void*, const kx_sockaddr_t* from, const uint8_t* header, const uint8
 }
 
 class ServerSockets : public ::testing::Test {
-protected:
+   protected:
     void SetUp() override {
         g_srv_frames.clear();
         g_srv_connects.clear();
@@ -278,11 +279,13 @@ TEST_F(ServerSockets, DatagramSizesAreChecked) {
         const char* log;
     } cases[] = {
         {"15 bytes", bytes_t(15, 2), false, "n (15) < UDP packet header"},
-        {"one byte too many", [] {
+        {"one byte too many",
+         [] {
              bytes_t d = net_datagram(0x118, 17, {1, 2, 3, 4});
              d.push_back(0);
              return d;
-         }(), false, "n (21) != header_len (16) + len (4)"},
+         }(),
+         false, "n (21) != header_len (16) + len (4)"},
         {"valid", net_datagram(0x118, 17, {1, 2, 3, 4}), true, nullptr},
         {"version is the owner's business", net_datagram(0x118, 17, {}, 7), true, nullptr},
     };
@@ -291,10 +294,12 @@ TEST_F(ServerSockets, DatagramSizesAreChecked) {
         g_udp.clear();
         ASSERT_TRUE(raw_send_to(u, port, c.bytes));
         testing::internal::CaptureStdout();
-        bool seen = net_test_wait([&] {
-            kx_udp_server_poll(&udp);
-            return !g_udp.empty();
-        }, c.dispatched ? NET_TEST_TIMEOUT_MS : 300);
+        bool seen = net_test_wait(
+            [&] {
+                kx_udp_server_poll(&udp);
+                return !g_udp.empty();
+            },
+            c.dispatched ? NET_TEST_TIMEOUT_MS : 300);
         std::string log = testing::internal::GetCapturedStdout();
         EXPECT_EQ(seen, c.dispatched);
         if (c.dispatched) {

@@ -54,7 +54,8 @@ bool net_test_wait(const std::function<bool()>& step, int timeout_ms) {
 }
 
 int net_test_random_port() {
-    static std::mt19937 rng((unsigned)(getpid() * 7919u) ^ (unsigned)std::chrono::steady_clock::now().time_since_epoch().count());
+    static std::mt19937 rng((unsigned)(getpid() * 7919u) ^
+                            (unsigned)std::chrono::steady_clock::now().time_since_epoch().count());
     return 20000 + (int)(rng() % 40000);
 }
 

@@ -25,10 +25,10 @@ int net_test_start_netman_server(kx_netman_server_t* server, uint16_t app_versio
 int net_test_start_server_sockets(kx_server_socket_t* tcp, kx_udp_server_t* udp);
 
 // Raw sockets (blocking) on 127.0.0.1.
-int raw_tcp_listen(int* port);          // ephemeral port; listening fd
-int raw_tcp_accept(int listen_fd);      // waits up to the test timeout; fd or -1
-int raw_tcp_connect(int port);          // fd or -1
-int raw_udp_bind(int* port);            // ephemeral port; fd
+int raw_tcp_listen(int* port);      // ephemeral port; listening fd
+int raw_tcp_accept(int listen_fd);  // waits up to the test timeout; fd or -1
+int raw_tcp_connect(int port);      // fd or -1
+int raw_udp_bind(int* port);        // ephemeral port; fd
 bool raw_send(int fd, const bytes_t& data);
 bool raw_send_to(int fd, int port, const bytes_t& data);
 // Read exactly n bytes (waiting up to the test timeout).

@@ -1,6 +1,8 @@
 // Netman server against raw clients that send and read exact bytes: greeting,
 // registration, kicks with reasons, pings, state relay and events, departures,
 // and datagram address checks. The server's clock is driven by the test.
+#include "engine/net/kx_netman_server.h"
+
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -10,7 +12,6 @@
 #include <string>
 
 #include "engine/net/kx_netman_relay.h"
-#include "engine/net/kx_netman_server.h"
 #include "net/net_test_util.h"
 
 namespace {
@@ -63,7 +64,7 @@ bytes_t state_msg(int id, int events, uint16_t frags = 3, uint16_t deaths = 4, i
 }
 
 class NetmanServer : public ::testing::Test {
-protected:
+   protected:
     void SetUp() override {
         port = net_test_start_netman_server(&srv, 256);
         ASSERT_GT(port, 0);
@@ -169,7 +170,8 @@ TEST_F(NetmanServer, HelloWithAnotherIdRegistersThenKicks) {
     ASSERT_TRUE(raw_send(u.fd, net_frame(0x105, hello_msg(18, "Mallory"))));
     PollUntil([&] { return (srv.tcp.clients[0].flags & KX_SERVER_FLAG_KICK) != 0; });
     std::string log = testing::internal::GetCapturedStdout();
-    EXPECT_NE(log.find("hello mismatch: index 0, d 1179904 (256, 18), name [Mallory]"), std::string::npos) << log;
+    EXPECT_NE(log.find("hello mismatch: index 0, d 1179904 (256, 18), name [Mallory]"), std::string::npos)
+        << log;
     EXPECT_NE(log.find("Netman SRV Deferred Kick: index 0, reason -36, code 17"), std::string::npos);
     bytes_t p;
     ASSERT_TRUE(raw_read_frame_of(u.fd, 0x109, &p));
@@ -188,10 +190,15 @@ TEST_F(NetmanServer, ProtocolViolationsAreKickedWithTheirReason) {
         const char* kick;
     } cases[] = {
         {"state before hello", false, 0x118, [](int id) { return state_msg(id, 0); }, "reason -41, code 148"},
-        {"text before hello", false, 0x110, [](int) { return bytes_t({'x', 0}); }, "reason -41, code 148"},
+        {"text before hello", false, 0x110,
+         [](int) {
+             return bytes_t({'x', 0});
+         },
+         "reason -41, code 148"},
         {"hello of 30 bytes", false, 0x105, [](int) { return bytes_t(30, 0); }, "reason -37, code 36"},
         {"netman version 2", true, 0x218, [](int id) { return state_msg(id, 0); }, "reason -33, code 256"},
-        {"state of another id", true, 0x118, [](int id) { return state_msg(id + 1, 0); }, "reason -42, code "},
+        {"state of another id", true, 0x118, [](int id) { return state_msg(id + 1, 0); },
+         "reason -42, code "},
         {"state message of 2049 bytes", true, 0x118, [](int id) { return state_msg(id, 0, 0, 0, 2049 - 28); },
          "reason -40, code 2048"},
         {"st_len above 2048", true, 0x118,
@@ -229,7 +236,10 @@ TEST_F(NetmanServer, ProtocolViolationsAreKickedWithTheirReason) {
              return b;
          },
          "reason -43, code 108"},
-        {"shorter than a header", true, 0x118, [](int id) { return bytes_t({(uint8_t)id, 0, 0}); },
+        {"shorter than a header", true, 0x118,
+         [](int id) {
+             return bytes_t({(uint8_t)id, 0, 0});
+         },
          "reason -43, code 3"},
     };
     for (const auto& c : cases) {
@@ -241,8 +251,9 @@ TEST_F(NetmanServer, ProtocolViolationsAreKickedWithTheirReason) {
         ASSERT_TRUE(raw_send(fd, net_frame(c.msgtype, c.payload(u.id))));
         PollUntil([&] { return (srv.tcp.clients[idx].flags & KX_SERVER_FLAG_KICK) != 0; });
         std::string log = testing::internal::GetCapturedStdout();
-        EXPECT_NE(log.find(std::string("Netman SRV Deferred Kick: index ") + std::to_string(idx) + ", " + c.kick),
-                  std::string::npos)
+        EXPECT_NE(
+            log.find(std::string("Netman SRV Deferred Kick: index ") + std::to_string(idx) + ", " + c.kick),
+            std::string::npos)
             << log;
         Poll();
         EXPECT_EQ(kx_netman_server_find(&srv, u.id), -1);
@@ -263,7 +274,8 @@ TEST_F(NetmanServer, ThirteenthUserIsRefusedAtConnection) {
     std::string log = testing::internal::GetCapturedStdout();
     EXPECT_TRUE(closed);
     EXPECT_EQ(raw_pending(fd), 0);  // no greeting came first
-    EXPECT_NE(log.find("Netman SRV Kick: calling kx_server_socket_kick(index 12, reason -48)"), std::string::npos);
+    EXPECT_NE(log.find("Netman SRV Kick: calling kx_server_socket_kick(index 12, reason -48)"),
+              std::string::npos);
     EXPECT_EQ(srv.tcp.client_count, 12);
     close(fd);
 }
@@ -424,10 +436,12 @@ TEST_F(NetmanServer, DatagramsForUnknownIdsOrFromOtherHostsAreIgnored) {
     kx_netman_user_data_t* ud = kx_netman_server_user(&srv, idx);
     testing::internal::CaptureStdout();
     ASSERT_TRUE(raw_send_to(u.udp, port, net_datagram(0x118, 99, state_msg(99, 0))));
-    net_test_wait([&] {
-        Poll();
-        return false;
-    }, 200);
+    net_test_wait(
+        [&] {
+            Poll();
+            return false;
+        },
+        200);
     // Another host naming this user's id: built in place, never sent to another address.
     kx_sockaddr_t other{};
     other.sin_family = AF_INET;

@@ -143,8 +143,8 @@ TEST(ServerProgram, LoadAndClientsJoiningAndLeaving) {
     EXPECT_EQ(server.out_text.rfind("ironvale-server listening on port " + std::to_string(port), 0), 0u)
         << server.out_text;
 
-    proc_t load = spawn({bin("ironvale-loadgen"), "--port", std::to_string(port), "--clients", "4", "--seconds", "2",
-                         "--events", "5", "--texts", "10", "--json"});
+    proc_t load = spawn({bin("ironvale-loadgen"), "--port", std::to_string(port), "--clients", "4",
+                         "--seconds", "2", "--events", "5", "--texts", "10", "--json"});
     // Meanwhile three more clients join one after another, and leave.
     for (int round = 0; round < 3; round++) {
         kx_netman_t nm;

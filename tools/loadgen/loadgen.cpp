@@ -89,14 +89,17 @@ void send_state(client_t* c, const loadgen_config_t* cfg, double t) {
     int len = kx_netman_proto_write_state(msg, sizeof(msg), (uint16_t)n->id, n->ping, (uint16_t)t, n->frags,
                                           n->deaths, state, sizeof(state), unit, event ? 1 : 0);
     if (event) {
-        if (kx_netman_send(n, KX_NETMAN_STATE, msg, len) == 0) c->stats->sent_bytes += len + KX_NET_FRAME_HEADER;
+        if (kx_netman_send(n, KX_NETMAN_STATE, msg, len) == 0)
+            c->stats->sent_bytes += len + KX_NET_FRAME_HEADER;
     } else {
-        if (kx_netman_send_udp(n, KX_NETMAN_STATE, msg, len) == 0) c->stats->sent_bytes += len + KX_NET_DATAGRAM_HEADER;
+        if (kx_netman_send_udp(n, KX_NETMAN_STATE, msg, len) == 0)
+            c->stats->sent_bytes += len + KX_NET_DATAGRAM_HEADER;
     }
     c->stats->sent_msgs++;
     if (cfg->text_every > 0 && c->states_sent % cfg->text_every == 0) {
         char text[64];
-        int tl = std::snprintf(text, sizeof(text), "load text %d from %s", c->states_sent, n->player_name) + 1;
+        int tl =
+            std::snprintf(text, sizeof(text), "load text %d from %s", c->states_sent, n->player_name) + 1;
         if (kx_netman_send(n, KX_NETMAN_TEXT, text, tl) == 0) {
             c->stats->sent_msgs++;
             c->stats->sent_bytes += tl + KX_NET_FRAME_HEADER;
@@ -132,7 +135,8 @@ void loadgen_defaults(loadgen_config_t* config) {
 
 int loadgen_run(const loadgen_config_t* cfg, loadgen_result_t* result) {
     std::memset(result, 0, sizeof(*result));
-    int count = cfg->clients < 1 ? 1 : (cfg->clients > LOADGEN_MAX_CLIENTS ? LOADGEN_MAX_CLIENTS : cfg->clients);
+    int count =
+        cfg->clients < 1 ? 1 : (cfg->clients > LOADGEN_MAX_CLIENTS ? LOADGEN_MAX_CLIENTS : cfg->clients);
     result->clients = count;
     g_count = count;
     g_measuring = false;
@@ -209,7 +213,9 @@ void loadgen_report(const loadgen_result_t* r, bool json, FILE* out) {
     uint64_t tot[4] = {0, 0, 0, 0};
     double psum = 0;
     uint64_t pcount = 0;
-    if (json) std::fprintf(out, "{\"clients\": %d, \"seconds\": %.3f, \"all_joined\": %s, \"per_client\": [", r->clients, r->seconds, r->all_joined ? "true" : "false");
+    if (json)
+        std::fprintf(out, "{\"clients\": %d, \"seconds\": %.3f, \"all_joined\": %s, \"per_client\": [",
+                     r->clients, r->seconds, r->all_joined ? "true" : "false");
     for (int i = 0; i < r->clients; i++) {
         const loadgen_client_stats_t* c = &r->stats[i];
         tot[0] += c->sent_msgs;
@@ -220,29 +226,33 @@ void loadgen_report(const loadgen_result_t* r, bool json, FILE* out) {
         pcount += c->period_count;
         double period = c->period_count ? c->period_sum_ms / c->period_count : 0;
         if (json) {
-            std::fprintf(out,
-                         "%s\n  {\"id\": %u, \"joined\": %s, \"disconnected\": %s, \"reason\": %d, \"code\": %d, "
-                         "\"sent_msgs_per_s\": %.1f, \"sent_bytes_per_s\": %.1f, \"recv_msgs_per_s\": %.1f, "
-                         "\"recv_bytes_per_s\": %.1f, \"state_period_ms\": %.2f}",
-                         i ? "," : "", c->id, c->joined ? "true" : "false", c->disconnected ? "true" : "false",
-                         c->reason, c->code, c->sent_msgs / s, c->sent_bytes / s, c->recv_msgs / s, c->recv_bytes / s,
-                         period);
+            std::fprintf(
+                out,
+                "%s\n  {\"id\": %u, \"joined\": %s, \"disconnected\": %s, \"reason\": %d, \"code\": %d, "
+                "\"sent_msgs_per_s\": %.1f, \"sent_bytes_per_s\": %.1f, \"recv_msgs_per_s\": %.1f, "
+                "\"recv_bytes_per_s\": %.1f, \"state_period_ms\": %.2f}",
+                i ? "," : "", c->id, c->joined ? "true" : "false", c->disconnected ? "true" : "false",
+                c->reason, c->code, c->sent_msgs / s, c->sent_bytes / s, c->recv_msgs / s, c->recv_bytes / s,
+                period);
         } else {
-            std::fprintf(out,
-                         "client %2d id %u%s: sent %.1f msg/s %.1f B/s, received %.1f msg/s %.1f B/s, state period "
-                         "%.2f ms\n",
-                         i, c->id, c->disconnected ? " (dropped)" : (c->joined ? "" : " (not joined)"),
-                         c->sent_msgs / s, c->sent_bytes / s, c->recv_msgs / s, c->recv_bytes / s, period);
+            std::fprintf(
+                out,
+                "client %2d id %u%s: sent %.1f msg/s %.1f B/s, received %.1f msg/s %.1f B/s, state period "
+                "%.2f ms\n",
+                i, c->id, c->disconnected ? " (dropped)" : (c->joined ? "" : " (not joined)"),
+                c->sent_msgs / s, c->sent_bytes / s, c->recv_msgs / s, c->recv_bytes / s, period);
         }
     }
     double period = pcount ? psum / pcount : 0;
     if (json) {
-        std::fprintf(out,
-                     "\n], \"total\": {\"sent_msgs_per_s\": %.1f, \"sent_bytes_per_s\": %.1f, \"recv_msgs_per_s\": "
-                     "%.1f, \"recv_bytes_per_s\": %.1f, \"state_period_ms\": %.2f}}\n",
-                     tot[0] / s, tot[1] / s, tot[2] / s, tot[3] / s, period);
+        std::fprintf(
+            out,
+            "\n], \"total\": {\"sent_msgs_per_s\": %.1f, \"sent_bytes_per_s\": %.1f, \"recv_msgs_per_s\": "
+            "%.1f, \"recv_bytes_per_s\": %.1f, \"state_period_ms\": %.2f}}\n",
+            tot[0] / s, tot[1] / s, tot[2] / s, tot[3] / s, period);
     } else {
-        std::fprintf(out, "total: sent %.1f msg/s %.1f B/s, received %.1f msg/s %.1f B/s, state period %.2f ms\n",
+        std::fprintf(out,
+                     "total: sent %.1f msg/s %.1f B/s, received %.1f msg/s %.1f B/s, state period %.2f ms\n",
                      tot[0] / s, tot[1] / s, tot[2] / s, tot[3] / s, period);
     }
 }

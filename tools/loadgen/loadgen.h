@@ -11,12 +11,12 @@ constexpr int LOADGEN_MAX_CLIENTS = 36;
 
 struct loadgen_config_t {
     int port;
-    int clients;         // 1..LOADGEN_MAX_CLIENTS
-    double seconds;      // sending time after every client has joined
-    int period_ms;       // between state messages (50)
-    int events_every;    // every k-th state carries one event (over TCP); 0: never
-    int text_every;      // every k-th state is followed by a text; 0: never
-    int join_timeout_ms; // how long joining may take
+    int clients;          // 1..LOADGEN_MAX_CLIENTS
+    double seconds;       // sending time after every client has joined
+    int period_ms;        // between state messages (50)
+    int events_every;     // every k-th state carries one event (over TCP); 0: never
+    int text_every;       // every k-th state is followed by a text; 0: never
+    int join_timeout_ms;  // how long joining may take
 };
 
 struct loadgen_client_stats_t {

@@ -1,18 +1,20 @@
 // ironvale-loadgen: joins N headless clients to a server on 127.0.0.1 and
 // reports the message and byte rates each way, as text or JSON.
 // Depends on loadgen (tools/loadgen), kx_net.
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
-#include <unistd.h>
 
 #include "tools/loadgen/loadgen.h"
 
 namespace {
 
 const char* usage =
-    "Usage: ironvale-loadgen [--port N] [--clients N] [--seconds T] [--events K] [--texts K] [--json] [--verbose]\n"
+    "Usage: ironvale-loadgen [--port N] [--clients N] [--seconds T] [--events K] [--texts K] [--json] "
+    "[--verbose]\n"
     "Connects N netman clients to 127.0.0.1:port, sends a game state every 50 ms for T seconds\n"
     "(every K-th with an event over TCP, and a text after every K-th), then reports rates.\n";
 
@@ -47,8 +49,10 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
-    if (cfg.port < 1 || cfg.port > 65535 || cfg.clients < 1 || cfg.clients > LOADGEN_MAX_CLIENTS || cfg.seconds <= 0) {
-        std::fprintf(stderr, "ironvale-loadgen: port 1..65535, clients 1..%d, seconds > 0\n", LOADGEN_MAX_CLIENTS);
+    if (cfg.port < 1 || cfg.port > 65535 || cfg.clients < 1 || cfg.clients > LOADGEN_MAX_CLIENTS ||
+        cfg.seconds <= 0) {
+        std::fprintf(stderr, "ironvale-loadgen: port 1..65535, clients 1..%d, seconds > 0\n",
+                     LOADGEN_MAX_CLIENTS);
         return 2;
     }
     // The network log goes to standard output; keep the report alone there unless asked.
