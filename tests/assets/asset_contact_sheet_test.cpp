@@ -31,9 +31,25 @@ constexpr float kPi = 3.14159265358979f;
 const float kLight[3] = {0.3108f, 1.44f, 0.0f};
 
 enum { M_REDCROSS, M_MOUNTAINS, M_PLAYER, M_GUN1, M_MACGUN, M_SPHERE, M_LASER, M_MAP };
-enum { T_MENU, T_T2, T_CRYSTAL, T_T1, T_GRASS, T_GUI, T_WHITE, T_BK, T_FR, T_LT, T_RT, T_UP, T_FONT, T_COUNT };
-const char* const kTexNames[T_COUNT] = {"menu_background", "t2", "crystal", "t1", "grass", "gui", "white",
-                                        "skybox_bk", "skybox_fr", "skybox_lt", "skybox_rt", "skybox_up", "font8cyr"};
+enum {
+    T_MENU,
+    T_T2,
+    T_CRYSTAL,
+    T_T1,
+    T_GRASS,
+    T_GUI,
+    T_WHITE,
+    T_BK,
+    T_FR,
+    T_LT,
+    T_RT,
+    T_UP,
+    T_FONT,
+    T_COUNT
+};
+const char* const kTexNames[T_COUNT] = {
+    "menu_background", "t2",        "crystal",   "t1",        "grass",     "gui",     "white",
+    "skybox_bk",       "skybox_fr", "skybox_lt", "skybox_rt", "skybox_up", "font8cyr"};
 
 struct sheet_t {
     kx_vbo_t model[8];
@@ -53,15 +69,20 @@ void look_up(kx_sh_t* sh) {
         int slot;
         const char* name;
         bool attrib;
-    } names[] = {{KX_SH_U_PROJ, "u_proj", false},       {KX_SH_U_MODELVIEW, "u_modelview", false},
+    } names[] = {{KX_SH_U_PROJ, "u_proj", false},
+                 {KX_SH_U_MODELVIEW, "u_modelview", false},
                  {KX_SH_U_MODELVIEW_LIGHT, "u_modelview_light", false},
                  {KX_SH_U_NORMAL_MATRIX, "u_normal_matrix", false},
-                 {KX_SH_A_POS, "a_pos", true},          {KX_SH_A_UV, "a_uv", true},
-                 {KX_SH_A_NORM, "a_norm", true},        {KX_SH_U_SAMPLER, "u_sampler", false},
-                 {KX_SH_U_LVAL_K, "u_lval_k", false},   {KX_SH_U_MULTIPLIER, "u_multiplier", false},
+                 {KX_SH_A_POS, "a_pos", true},
+                 {KX_SH_A_UV, "a_uv", true},
+                 {KX_SH_A_NORM, "a_norm", true},
+                 {KX_SH_U_SAMPLER, "u_sampler", false},
+                 {KX_SH_U_LVAL_K, "u_lval_k", false},
+                 {KX_SH_U_MULTIPLIER, "u_multiplier", false},
                  {KX_SH_U_COLOR, "u_color", false}};
     kx_sh_use(sh);
-    for (const auto& n : names) sh->slot[n.slot] = n.attrib ? kx_sh_attrib(sh, n.name) : kx_sh_uniform(sh, n.name);
+    for (const auto& n : names)
+        sh->slot[n.slot] = n.attrib ? kx_sh_attrib(sh, n.name) : kx_sh_uniform(sh, n.name);
     sh->slot[KX_SH_U_COLOR_LIGHT] = sh->slot[KX_SH_U_COLOR];
 }
 
@@ -116,16 +137,19 @@ void use_default(int tex) {
 }
 
 void rect(float x1, float y1, float x2, float y2, float u1, float v1, float u2, float v2) {
-    kx_draw_rect(kx_sh_default.slot[KX_SH_A_POS], kx_sh_default.slot[KX_SH_A_UV], x1, y1, x2, y2, u1, v1, u2, v2, 0, 0, 0);
+    kx_draw_rect(kx_sh_default.slot[KX_SH_A_POS], kx_sh_default.slot[KX_SH_A_UV], x1, y1, x2, y2, u1, v1, u2,
+                 v2, 0, 0, 0);
 }
 
 void draw_sky(const mat4& sky) {
     static const float v[20][8] = {
-        {16, -16, -16, 1, 0, 1, 0, 0},  {16, 16, -16, 1, 1, 1, 0, 0},   {16, -16, 16, 1, 0, 0, 0, 0},   {16, 16, 16, 1, 1, 0, 0, 0},
-        {-16, 16, -16, 1, 1, 1, 0, 0},  {16, 16, -16, 1, 0, 1, 0, 0},   {-16, 16, 16, 1, 1, 0, 0, 0},   {16, 16, 16, 1, 0, 0, 0, 0},
-        {-16, -16, -16, 1, 1, 1, 0, 0}, {-16, 16, -16, 1, 0, 1, 0, 0},  {-16, -16, 16, 1, 1, 0, 0, 0},  {-16, 16, 16, 1, 0, 0, 0, 0},
-        {-16, -16, -16, 1, 0, 1, 0, 0}, {16, -16, -16, 1, 1, 1, 0, 0},  {-16, -16, 16, 1, 0, 0, 0, 0},  {16, -16, 16, 1, 1, 0, 0, 0},
-        {-16, -16, 16, 1, 0, 0, 0, 0},  {16, -16, 16, 1, 0, 1, 0, 0},   {-16, 16, 16, 1, 1, 0, 0, 0},   {16, 16, 16, 1, 1, 1, 0, 0},
+        {16, -16, -16, 1, 0, 1, 0, 0},  {16, 16, -16, 1, 1, 1, 0, 0},  {16, -16, 16, 1, 0, 0, 0, 0},
+        {16, 16, 16, 1, 1, 0, 0, 0},    {-16, 16, -16, 1, 1, 1, 0, 0}, {16, 16, -16, 1, 0, 1, 0, 0},
+        {-16, 16, 16, 1, 1, 0, 0, 0},   {16, 16, 16, 1, 0, 0, 0, 0},   {-16, -16, -16, 1, 1, 1, 0, 0},
+        {-16, 16, -16, 1, 0, 1, 0, 0},  {-16, -16, 16, 1, 1, 0, 0, 0}, {-16, 16, 16, 1, 0, 0, 0, 0},
+        {-16, -16, -16, 1, 0, 1, 0, 0}, {16, -16, -16, 1, 1, 1, 0, 0}, {-16, -16, 16, 1, 0, 0, 0, 0},
+        {16, -16, 16, 1, 1, 0, 0, 0},   {-16, -16, 16, 1, 0, 0, 0, 0}, {16, -16, 16, 1, 0, 1, 0, 0},
+        {-16, 16, 16, 1, 1, 0, 0, 0},   {16, 16, 16, 1, 1, 1, 0, 0},
     };
     const int faces[5] = {T_FR, T_RT, T_BK, T_LT, T_UP};
     glDisable(GL_CULL_FACE);
@@ -154,9 +178,9 @@ struct camera_t {
 
 struct view_t {
     camera_t cam;
-    int weapon;      // -1 none, 0 spread gun, 1 machine gun
-    int health;      // 0..60
-    float time_ms;   // spins the health crosses
+    int weapon;     // -1 none, 0 spread gun, 1 machine gun
+    int health;     // 0..60
+    float time_ms;  // spins the health crosses
 };
 
 // One in-game frame: sky, ground, hills, level, objects, gun, crosshair, HUD.
@@ -203,20 +227,26 @@ void draw_frame(const view_t& v) {
     const float fx = -std::sin(v.cam.yaw), fy = std::cos(v.cam.yaw);
     const vec3 ahead = {v.cam.pos.x + fx * 6, v.cam.pos.y + fy * 6, 0.9f};
     draw_simple(M_LASER, T_WHITE, ahead, {0.2f, 1, 0.4f}, std::atan2(fy, fx), 0, 0.3f);
-    draw_simple(M_LASER, T_WHITE, {ahead.x + fx * 3 + 0.8f * fy, ahead.y + fy * 3 - 0.8f * fx, 0.9f}, {1, 0.2f, 0.2f},
-                std::atan2(-fy, -fx), 0, 0.3f);
+    draw_simple(M_LASER, T_WHITE, {ahead.x + fx * 3 + 0.8f * fy, ahead.y + fy * 3 - 0.8f * fx, 0.9f},
+                {1, 0.2f, 0.2f}, std::atan2(-fy, -fx), 0, 0.3f);
     for (int k = 0; k < 4; k++)
-        draw_simple(M_SPHERE, T_CRYSTAL, {ahead.x + fx * (2 + k) - fy * (0.3f * k - 0.5f), ahead.y + fy * (2 + k) + fx * (0.3f * k - 0.5f), 0.9f + 0.05f * k},
+        draw_simple(M_SPHERE, T_CRYSTAL,
+                    {ahead.x + fx * (2 + k) - fy * (0.3f * k - 0.5f),
+                     ahead.y + fy * (2 + k) + fx * (0.3f * k - 0.5f), 0.9f + 0.05f * k},
                     {1.4f, 1.4f, 0.9f}, 0, 0, 0.3f);
-    draw_simple(M_SPHERE, T_CRYSTAL, {ahead.x + fx * 8 - fy * 2, ahead.y + fy * 8 + fx * 2, 0.5f}, {1.3f, 0.8f, 0.6f}, 0, 0, 20 * 0.09f);
-    draw_simple(M_SPHERE, T_CRYSTAL, {ahead.x + fx * 10 + fy * 3, ahead.y + fy * 10 - fx * 3, 0.5f}, {1, 2, 8}, 0, 0, 25 * 0.25f);
+    draw_simple(M_SPHERE, T_CRYSTAL, {ahead.x + fx * 8 - fy * 2, ahead.y + fy * 8 + fx * 2, 0.5f},
+                {1.3f, 0.8f, 0.6f}, 0, 0, 20 * 0.09f);
+    draw_simple(M_SPHERE, T_CRYSTAL, {ahead.x + fx * 10 + fy * 3, ahead.y + fy * 10 - fx * 3, 0.5f},
+                {1, 2, 8}, 0, 0, 25 * 0.25f);
     glDisable(GL_CULL_FACE);
     if (v.weapon >= 0) {
         glClear(GL_DEPTH_BUFFER_BIT);
         kx_mv_identity();
         kx_mv_scale(8);
-        if (v.weapon == 0) draw_light(M_GUN1, T_CRYSTAL, {0.65f, -0.56f, 0.1f}, {0, 0, 0}, 0, 0, 1.2f);
-        else draw_light(M_MACGUN, T_CRYSTAL, {0.35f, -0.25f, 0.1f}, {0, 0, 0}, 0, 0, 1.2f);
+        if (v.weapon == 0)
+            draw_light(M_GUN1, T_CRYSTAL, {0.65f, -0.56f, 0.1f}, {0, 0, 0}, 0, 0, 1.2f);
+        else
+            draw_light(M_MACGUN, T_CRYSTAL, {0.35f, -0.25f, 0.1f}, {0, 0, 0}, 0, 0, 1.2f);
         kx_mat4_ortho(&kx_matrices.proj, 0, 1, 0, 1);
         kx_mv_identity();
         glDisable(GL_DEPTH_TEST);
@@ -232,12 +262,19 @@ void draw_frame(const view_t& v) {
         rect(16 * U, H - 48 * U, 80 * U, H - 16 * U, a, 0.875f, a + 0.25f, 1.0f);
         rect(80 * U, H - 48 * U, 144 * U, H - 16 * U, b, 0.75f, b + 0.25f, 0.875f);
         if (v.weapon == 1)
-            for (int i = 0; i < 14; i++) rect((30 + 2 * i) * U, H - 30 * U, (31 + 2 * i) * U, H - 24 * U, 0.125f, 0.689453f, 0.125f, 0.689453f);
+            for (int i = 0; i < 14; i++)
+                rect((30 + 2 * i) * U, H - 30 * U, (31 + 2 * i) * U, H - 24 * U, 0.125f, 0.689453f, 0.125f,
+                     0.689453f);
         const float hp = 0.05f + 0.9f * v.health / 60.0f, k = hp < 0.51f ? 0.125f : 0.0f;
-        rect(W - 56 * U, H - (16 + 40 * hp) * U, W - 16 * U, H - 16 * U, k + 0.5f, 0.875f + 0.125f * (1 - hp), k + 0.625f, 1.0f);
+        rect(W - 56 * U, H - (16 + 40 * hp) * U, W - 16 * U, H - 16 * U, k + 0.5f, 0.875f + 0.125f * (1 - hp),
+             k + 0.625f, 1.0f);
         rect(W - 56 * U, H - 56 * U, W - 16 * U, H - 16 * U, 0.5f, 0.75f, 0.625f, 0.875f);
-        for (int i = 0; i < 5; i++) rect(W - (72 + 9 * i) * U, H - 24 * U, W - (64 + 9 * i) * U, H - 16 * U, 0.625f, 0.75f, 0.75f, 0.875f);
-        for (int i = 0; i < 7; i++) rect(W - (72 + 9 * i) * U, H - 32 * U, W - (64 + 9 * i) * U, H - 24 * U, 0.75f, 0.75f, 0.875f, 0.875f);
+        for (int i = 0; i < 5; i++)
+            rect(W - (72 + 9 * i) * U, H - 24 * U, W - (64 + 9 * i) * U, H - 16 * U, 0.625f, 0.75f, 0.75f,
+                 0.875f);
+        for (int i = 0; i < 7; i++)
+            rect(W - (72 + 9 * i) * U, H - 32 * U, W - (64 + 9 * i) * U, H - 24 * U, 0.75f, 0.75f, 0.875f,
+                 0.875f);
     }
 }
 
@@ -273,10 +310,14 @@ std::string cp1251(const char* utf8) {
         }
         const unsigned code = ((s[0] & 0x1Fu) << 6) | (s[1] & 0x3Fu);
         s += 2;
-        if (code >= 0x410 && code <= 0x44F) out += static_cast<char>(0xC0 + code - 0x410);
-        else if (code == 0x401) out += static_cast<char>(0xA8);
-        else if (code == 0x451) out += static_cast<char>(0xB8);
-        else out += '?';
+        if (code >= 0x410 && code <= 0x44F)
+            out += static_cast<char>(0xC0 + code - 0x410);
+        else if (code == 0x401)
+            out += static_cast<char>(0xA8);
+        else if (code == 0x451)
+            out += static_cast<char>(0xB8);
+        else
+            out += '?';
     }
     return out;
 }
@@ -296,16 +337,18 @@ void text(const char* utf8, float x, float y, float scale, int align) {
 }
 
 class ContactSheet : public ::testing::Test {
-  protected:
+   protected:
     static void SetUpTestSuite() {
         if (!test_gl_open(W, H)) return;
         ASSERT_EQ(chdir(asset_dir().c_str()), 0);
         kx_sh_init();
         S = new sheet_t();
-        for (int i = 0; i < 8; i++) kx_vbo_load_rawmdl(&S->model[i], (std::string("models/") + kModelNames[i] + ".rawmdl").c_str());
+        for (int i = 0; i < 8; i++)
+            kx_vbo_load_rawmdl(&S->model[i], (std::string("models/") + kModelNames[i] + ".rawmdl").c_str());
         for (int i = 0; i < T_COUNT; i++) {
             const bool clamp = i == T_GUI || i >= T_BK;
-            S->tex[i] = kx_tx_load_png((std::string("textures/") + kTexNames[i] + ".png").c_str(), 1, clamp, nullptr);
+            S->tex[i] =
+                kx_tx_load_png((std::string("textures/") + kTexNames[i] + ".png").c_str(), 1, clamp, nullptr);
         }
         kx_sh_create(&S->light, "shaders/light2.vert.glsl", "shaders/light2.frag.glsl");
         look_up(&S->light);
@@ -323,12 +366,18 @@ class ContactSheet : public ::testing::Test {
 
 TEST_F(ContactSheet, GameViews) {
     const view_t views[] = {
-        {{{-29.6071f, 9.6f, 1.0f}, -kPi / 2, kPi / 2}, 1, 60, 0},        // the start, looking down the east corridor
-        {{{-6.4f, 35.2f, 1.0f}, kPi * 0.62f, kPi / 2}, 1, 45, 300},      // north hall: pillars and low walls
-        {{{16.0f, 11.0f, 1.0f}, kPi, kPi / 2}, 0, 25, 600},               // the big east room
+        {{{-29.6071f, 9.6f, 1.0f}, -kPi / 2, kPi / 2},
+         1,
+         60,
+         0},  // the start, looking down the east corridor
+        {{{-6.4f, 35.2f, 1.0f}, kPi * 0.62f, kPi / 2}, 1, 45, 300},  // north hall: pillars and low walls
+        {{{16.0f, 11.0f, 1.0f}, kPi, kPi / 2}, 0, 25, 600},          // the big east room
         {{{22.4f, -29.6f, 1.0f}, kPi * 0.9f, kPi / 2 + 0.15f}, 0, 60, 900},  // towards the southern field
-        {{{-40.0f, -1.6f, 1.0f}, kPi, kPi / 2}, 1, 60, 1200},             // west: over the low walls into the pit
-        {{{-48.0f, -48.0f, 22.0f}, -0.75f, kPi / 2 - 0.5f}, -1, 60, 0},  // overview from above the south-west corner
+        {{{-40.0f, -1.6f, 1.0f}, kPi, kPi / 2}, 1, 60, 1200},  // west: over the low walls into the pit
+        {{{-48.0f, -48.0f, 22.0f}, -0.75f, kPi / 2 - 0.5f},
+         -1,
+         60,
+         0},  // overview from above the south-west corner
     };
     for (size_t i = 0; i < sizeof views / sizeof views[0]; i++) {
         draw_frame(views[i]);
@@ -366,7 +415,8 @@ TEST_F(ContactSheet, ModelTurntable) {
         glViewport((i % 4) * tw, (1 - i / 4) * th, tw, th);
         kx_proj_frustum_for(&kx_matrices.proj, tw, th, 1.5f, 0.5f, 800);
         const float yaw = -0.7f, pitch = kPi / 2 - 0.3f;
-        const vec3 fwd = {-std::sin(yaw) * std::sin(pitch), std::cos(yaw) * std::sin(pitch), -std::cos(pitch)};
+        const vec3 fwd = {-std::sin(yaw) * std::sin(pitch), std::cos(yaw) * std::sin(pitch),
+                          -std::cos(pitch)};
         const vec3 eye = kx_vec3_sub(t.centre, kx_vec3_scale(fwd, t.dist));
         kx_mv_identity();
         kx_mv_scale(8);
@@ -374,8 +424,10 @@ TEST_F(ContactSheet, ModelTurntable) {
         kx_mv_rotate(-yaw, 0, 0, 1);
         kx_mv_translate(-eye.x, -eye.y, -eye.z);
         if (t.model == M_GUN1 || t.model == M_MACGUN) glDisable(GL_CULL_FACE);
-        if (t.lit) draw_light(t.model, t.tex, {0, 0, 0}, t.tint, t.rot_z, t.rot_y, t.scale);
-        else draw_simple(t.model, t.tex, {0, 0, 0}, t.tint, t.rot_z, t.rot_y, t.scale);
+        if (t.lit)
+            draw_light(t.model, t.tex, {0, 0, 0}, t.tint, t.rot_z, t.rot_y, t.scale);
+        else
+            draw_simple(t.model, t.tex, {0, 0, 0}, t.tint, t.rot_z, t.rot_y, t.scale);
         glEnable(GL_CULL_FACE);
     }
     glViewport(0, 0, W, H);
@@ -406,18 +458,24 @@ TEST_F(ContactSheet, LevelFromAboveWithItsRectangles) {
         const game_level_rect_t& r = game_level_rects[i];
         const float line[12] = {r.x1, r.y1, 5, r.x2, r.y1, 5, r.x2, r.y2, 5, r.x1, r.y2, 5};
         const bool solid = r.clip_class == CLIP_SOLID;
-        if (r.kind == RECT_AREA) glUniform4f(S->flat.slot[KX_SH_U_COLOR], solid ? 0.2f : 1.0f, 1.0f, solid ? 0.3f : 0.2f, 0.9f);
-        else glUniform4f(S->flat.slot[KX_SH_U_COLOR], 1.0f, solid ? 0.1f : 0.55f, solid ? 0.6f : 0.0f, 1.0f);
+        if (r.kind == RECT_AREA)
+            glUniform4f(S->flat.slot[KX_SH_U_COLOR], solid ? 0.2f : 1.0f, 1.0f, solid ? 0.3f : 0.2f, 0.9f);
+        else
+            glUniform4f(S->flat.slot[KX_SH_U_COLOR], 1.0f, solid ? 0.1f : 0.55f, solid ? 0.6f : 0.0f, 1.0f);
         glVertexAttribPointer(pos, 3, GL_FLOAT, GL_FALSE, 12, line);
         glDrawArrays(GL_LINE_LOOP, 0, 4);
     }
     for (int i = 0; i < GAME_LEVEL_MARKER_COUNT; i++) {
         const game_level_marker_t& m = game_level_markers[i];
         const float d = 0.35f;
-        const float quad[12] = {m.x - d, m.y - d, 6, m.x + d, m.y - d, 6, m.x - d, m.y + d, 6, m.x + d, m.y + d, 6};
-        if (m.type == OBJ_WAYPOINT) glUniform4f(S->flat.slot[KX_SH_U_COLOR], 0.3f, 0.6f, 1.0f, 1);
-        else if (m.type == OBJ_HEALTHKIT) glUniform4f(S->flat.slot[KX_SH_U_COLOR], 1.0f, 0.2f, 1.0f, 1);
-        else glUniform4f(S->flat.slot[KX_SH_U_COLOR], 1, 1, 1, 1);
+        const float quad[12] = {m.x - d, m.y - d, 6, m.x + d, m.y - d, 6,
+                                m.x - d, m.y + d, 6, m.x + d, m.y + d, 6};
+        if (m.type == OBJ_WAYPOINT)
+            glUniform4f(S->flat.slot[KX_SH_U_COLOR], 0.3f, 0.6f, 1.0f, 1);
+        else if (m.type == OBJ_HEALTHKIT)
+            glUniform4f(S->flat.slot[KX_SH_U_COLOR], 1.0f, 0.2f, 1.0f, 1);
+        else
+            glUniform4f(S->flat.slot[KX_SH_U_COLOR], 1, 1, 1, 1);
         glVertexAttribPointer(pos, 3, GL_FLOAT, GL_FALSE, 12, quad);
         glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
     }
@@ -441,7 +499,8 @@ TEST_F(ContactSheet, Textures) {
     glEnable(GL_BLEND);
     kx_mat4_ortho(&kx_matrices.proj, 0, W, H, 0);
     kx_mv_identity();
-    const int order[] = {T_T1, T_GRASS, T_CRYSTAL, T_T2, T_GUI, T_FONT, T_LT, T_FR, T_RT, T_BK, T_UP, T_MENU, T_WHITE};
+    const int order[] = {T_T1, T_GRASS, T_CRYSTAL, T_T2, T_GUI,  T_FONT, T_LT,
+                         T_FR, T_RT,    T_BK,      T_UP, T_MENU, T_WHITE};
     const float s = 145;
     for (int i = 0; i < 13; i++) {
         const float x = 8 + (i % 7) * (s + 2), y = 8 + (i / 7) * (s + 30);
@@ -499,21 +558,25 @@ TEST_F(ContactSheet, GuiPieces) {
     use_default(T_MENU);
     rect(0, 0, W, H, 0, 0, 1, 1);
     std::vector<float> v;
-    auto quad = [&](float x0, float y0, float x1, float y1, float mode, float u0, float v0, float u1, float v1, float hl, float extra) {
-        const float c[6][4] = {{x0, y0, u0, v0}, {x1, y0, u1, v0}, {x0, y1, u0, v1}, {x1, y0, u1, v0}, {x0, y1, u0, v1}, {x1, y1, u1, v1}};
+    auto quad = [&](float x0, float y0, float x1, float y1, float mode, float u0, float v0, float u1,
+                    float v1, float hl, float extra) {
+        const float c[6][4] = {{x0, y0, u0, v0}, {x1, y0, u1, v0}, {x0, y1, u0, v1},
+                               {x1, y0, u1, v0}, {x0, y1, u0, v1}, {x1, y1, u1, v1}};
         for (const auto& k : c) v.insert(v.end(), {k[0], k[1], mode, 1, k[2], k[3], hl, extra});
     };
     const float em = 6;
     const char* labels[] = {"Single player", "Multiplayer", "Options", "Quit"};
-    for (int i = 0; i < 4; i++) quad(60, 150 + i * 60.0f, 360, 200 + i * 60.0f, 1, 0, 0, 1, 1, i == 1 ? 1.0f : 0.0f, 0);
-    quad(560, 150, 960, 450, 1, 0, 0, 1, 1, 0, 0);  // options panel
+    for (int i = 0; i < 4; i++)
+        quad(60, 150 + i * 60.0f, 360, 200 + i * 60.0f, 1, 0, 0, 1, 1, i == 1 ? 1.0f : 0.0f, 0);
+    quad(560, 150, 960, 450, 1, 0, 0, 1, 1, 0, 0);                                      // options panel
     quad(580, 170, 580 + 5 * em, 170 + 5 * em, 0, 0.125f, 0.125f, 0.25f, 0.25f, 0, 0);  // checked box
     quad(580, 230, 580 + 5 * em, 230 + 5 * em, 0, 0, 0, 0.125f, 0.125f, 0, 0);          // hovered, unchecked
-    quad(580, 290, 940, 290 + 5 * em, 1, 0, 0, 1, 1, 0, 0);                              // slider track
-    quad(580 + 0.6f * (360 - 5 * em), 290, 580 + 0.6f * (360 - 5 * em) + 5 * em, 290 + 5 * em, 0, 0.125f, 0.25f, 0.25f, 0.375f, 0, 0);
-    quad(580, 350, 940, 390, 1, 0, 0, 1, 1, 0, 0);                                       // segmented choice
+    quad(580, 290, 940, 290 + 5 * em, 1, 0, 0, 1, 1, 0, 0);                             // slider track
+    quad(580 + 0.6f * (360 - 5 * em), 290, 580 + 0.6f * (360 - 5 * em) + 5 * em, 290 + 5 * em, 0, 0.125f,
+         0.25f, 0.25f, 0.375f, 0, 0);
+    quad(580, 350, 940, 390, 1, 0, 0, 1, 1, 0, 0);  // segmented choice
     quad(580 + 120, 350, 580 + 240, 350 + em, 0, 0.75f, 0.875f, 0.875f, 1, 0, 1);
-    quad(600, 40, 860, 105, 0, 0.5f, 0, 1, 0.125f, 0, 0);                                // title image
+    quad(600, 40, 860, 105, 0, 0.5f, 0, 1, 0.125f, 0, 0);  // title image
     kx_sh_use(&gui);
     glBindTexture(GL_TEXTURE_2D, S->tex[T_GUI]);
     glUniform1i(gui.slot[KX_SH_U_SAMPLER], 0);

@@ -1,10 +1,10 @@
 // The generator makes the same bytes every run: two runs into two fresh
 // directories give identical trees (no timestamps, fixed seeds and serials).
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
-#include <unistd.h>
 #include <string>
 
 #include "assets/asset_read.h"
@@ -15,8 +15,9 @@ namespace {
 
 int run_generator(const fs::path& out) {
     const std::string build = std::getenv("IRONVALE_BUILD_DIR") ? std::getenv("IRONVALE_BUILD_DIR") : "..";
-    const std::string cmd = "ASAN_OPTIONS=detect_leaks=0 '" + build + "/bin/assetgen' '" + IRONVALE_ASSET_SOURCES + "' '" +
-                            out.string() + "' '" + IRONVALE_FONT_FILE + "' > '" + out.string() + ".log' 2>&1";
+    const std::string cmd = "ASAN_OPTIONS=detect_leaks=0 '" + build + "/bin/assetgen' '" +
+                            IRONVALE_ASSET_SOURCES + "' '" + out.string() + "' '" + IRONVALE_FONT_FILE +
+                            "' > '" + out.string() + ".log' 2>&1";
     return std::system(cmd.c_str());
 }
 
@@ -46,8 +47,9 @@ TEST(AssetGenerator, RefusesAMissingParameterTable) {
     fs::remove_all(base);
     fs::create_directories(base / "src" / "params");
     const std::string build = std::getenv("IRONVALE_BUILD_DIR") ? std::getenv("IRONVALE_BUILD_DIR") : "..";
-    const std::string cmd = "ASAN_OPTIONS=detect_leaks=0 '" + build + "/bin/assetgen' '" + (base / "src").string() +
-                            "' '" + (base / "out").string() + "' '" + IRONVALE_FONT_FILE + "' > /dev/null 2>&1";
+    const std::string cmd = "ASAN_OPTIONS=detect_leaks=0 '" + build + "/bin/assetgen' '" +
+                            (base / "src").string() + "' '" + (base / "out").string() + "' '" +
+                            IRONVALE_FONT_FILE + "' > /dev/null 2>&1";
     EXPECT_NE(std::system(cmd.c_str()), 0);
     fs::remove_all(base);
 }

@@ -16,7 +16,7 @@
 namespace {
 
 class AssetGl : public ::testing::Test {
-  protected:
+   protected:
     void SetUp() override {
         // The same size as the contact sheet: the test binary keeps its first window.
         if (!test_gl_open(1024, 600)) GTEST_SKIP() << "no display";
@@ -56,7 +56,8 @@ TEST_F(AssetGl, EveryShaderBuildsWithTheNamesTheGameLooksUp) {
         {"grid", {"u_proj", "u_modelview"}, {"a_pos", "a_uv"}},
         {"fullscreen", {"u_proj", "u_modelview", "u_sampler", "u_color"}, {"a_pos", "a_uv"}},
         {"light2",
-         {"u_sampler", "u_color", "u_lval_k", "u_proj", "u_modelview", "u_modelview_light", "u_normal_matrix"},
+         {"u_sampler", "u_color", "u_lval_k", "u_proj", "u_modelview", "u_modelview_light",
+          "u_normal_matrix"},
          {"a_pos", "a_uv", "a_norm"}},
         {"simple", {"u_proj", "u_modelview", "u_sampler", "u_multiplier", "u_color"}, {"a_pos", "a_uv"}},
         {"text", {"u_proj", "u_modelview", "u_pos_modif", "u_sampler"}, {"a_pos", "a_uv"}},

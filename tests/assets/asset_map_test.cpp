@@ -22,17 +22,20 @@ constexpr float kPlayerHeight = 1.2f;
 // Highest surface of the level model above a floor point, with its texture
 // coordinates; a grid of buckets keeps the lookups quick.
 class surface_index_t {
-  public:
+   public:
     explicit surface_index_t(const std::vector<tri_t>& tris) {
         for (const tri_t& t0 : tris) {
             tri_t t = t0;
             for (vec3& p : t.p) p = kx_vec3_scale(p, kMapScale);
-            const float area = (t.p[1].x - t.p[0].x) * (t.p[2].y - t.p[0].y) - (t.p[2].x - t.p[0].x) * (t.p[1].y - t.p[0].y);
+            const float area =
+                (t.p[1].x - t.p[0].x) * (t.p[2].y - t.p[0].y) - (t.p[2].x - t.p[0].x) * (t.p[1].y - t.p[0].y);
             if (std::fabs(area) < 1e-6f) continue;  // vertical faces have no top
             const int id = static_cast<int>(tris_.size());
             tris_.push_back(t);
-            const int x0 = bucket(std::min({t.p[0].x, t.p[1].x, t.p[2].x})), x1 = bucket(std::max({t.p[0].x, t.p[1].x, t.p[2].x}));
-            const int y0 = bucket(std::min({t.p[0].y, t.p[1].y, t.p[2].y})), y1 = bucket(std::max({t.p[0].y, t.p[1].y, t.p[2].y}));
+            const int x0 = bucket(std::min({t.p[0].x, t.p[1].x, t.p[2].x})),
+                      x1 = bucket(std::max({t.p[0].x, t.p[1].x, t.p[2].x}));
+            const int y0 = bucket(std::min({t.p[0].y, t.p[1].y, t.p[2].y})),
+                      y1 = bucket(std::max({t.p[0].y, t.p[1].y, t.p[2].y}));
             for (int y = y0; y <= y1; y++)
                 for (int x = x0; x <= x1; x++) buckets_[key(x, y)].push_back(id);
         }
@@ -58,11 +61,12 @@ class surface_index_t {
         return best;
     }
 
-  private:
+   private:
     static int bucket(float v) { return static_cast<int>(std::floor(v)); }
     static long key(int x, int y) { return static_cast<long>(x) * 100000 + y; }
     static bool barycentric(const tri_t& t, float x, float y, float w[3]) {
-        const float d = (t.p[1].y - t.p[2].y) * (t.p[0].x - t.p[2].x) + (t.p[2].x - t.p[1].x) * (t.p[0].y - t.p[2].y);
+        const float d =
+            (t.p[1].y - t.p[2].y) * (t.p[0].x - t.p[2].x) + (t.p[2].x - t.p[1].x) * (t.p[0].y - t.p[2].y);
         w[0] = ((t.p[1].y - t.p[2].y) * (x - t.p[2].x) + (t.p[2].x - t.p[1].x) * (y - t.p[2].y)) / d;
         w[1] = ((t.p[2].y - t.p[0].y) * (x - t.p[2].x) + (t.p[0].x - t.p[2].x) * (y - t.p[2].y)) / d;
         w[2] = 1 - w[0] - w[1];
@@ -89,7 +93,7 @@ bool in_region(const ag_region_t& r, const float uv[2]) {
 }
 
 class MapTest : public ::testing::Test {
-  protected:
+   protected:
     static void SetUpTestSuite() {
         std::vector<tri_t> tris;
         ASSERT_TRUE(read_rawmdl(asset_path("models/map3.rawmdl"), &tris));
@@ -114,7 +118,9 @@ TEST_F(MapTest, WallsStandOnEveryBlockThatStopsShots) {
     for (int i = 1; i < GAME_LEVEL_RECT_COUNT; i++) {
         const game_level_rect_t& r = game_level_rects[i];
         if (r.kind != RECT_BLOCK || r.clip_class != CLIP_SOLID) continue;
-        sample(r, [&](float x, float y) { EXPECT_GT(index_->top(x, y), kPlayerHeight) << "block " << i << " at " << x << "," << y; });
+        sample(r, [&](float x, float y) {
+            EXPECT_GT(index_->top(x, y), kPlayerHeight) << "block " << i << " at " << x << "," << y;
+        });
     }
 }
 

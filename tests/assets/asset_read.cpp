@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 
-const char* const kModelNames[8] = {"redcross", "mountains1", "testplayer", "gun1",
+const char* const kModelNames[8] = {"redcross", "mountains1", "testplayer",  "gun1",
                                     "macgun1",  "minisphere", "laserbullet", "map3"};
 
 std::string asset_dir() {

@@ -21,11 +21,11 @@ float dot(vec3 a, vec3 b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
 TEST(AssetTree, EveryFileTheGameLoadsExists) {
     std::vector<std::string> files;
     for (const char* m : kModelNames) files.push_back(std::string("models/") + m + ".rawmdl");
-    for (const char* t : {"menu_background", "t2", "crystal", "t1", "grass", "gui", "white", "skybox_bk", "skybox_fr",
-                          "skybox_lt", "skybox_rt", "skybox_up", "font8cyr"})
+    for (const char* t : {"menu_background", "t2", "crystal", "t1", "grass", "gui", "white", "skybox_bk",
+                          "skybox_fr", "skybox_lt", "skybox_rt", "skybox_up", "font8cyr"})
         files.push_back(std::string("textures/") + t + ".png");
-    for (const char* s : {"single-shot", "healthkit-mono", "shot-and-reload", "reload-mono", "hit", "player-hit",
-                          "explosion", "player-shot", "step0", "step1", "step2", "step3"})
+    for (const char* s : {"single-shot", "healthkit-mono", "shot-and-reload", "reload-mono", "hit",
+                          "player-hit", "explosion", "player-shot", "step0", "step1", "step2", "step3"})
         files.push_back(std::string("sounds/") + s + ".ogg");
     for (const char* sh : {"grid", "fullscreen", "light2", "simple", "text", "gui"}) {
         files.push_back(std::string("shaders/") + sh + ".vert.glsl");
@@ -37,9 +37,10 @@ TEST(AssetTree, EveryFileTheGameLoadsExists) {
 
 TEST(AssetTree, TreeStaysSmall) {
     size_t total = 0;
-    for (const char* m : kModelNames) total += read_bytes(asset_path(std::string("models/") + m + ".rawmdl")).size();
-    for (const char* t : {"menu_background", "t2", "crystal", "t1", "grass", "gui", "white", "skybox_bk", "skybox_fr",
-                          "skybox_lt", "skybox_rt", "skybox_up", "font8cyr"})
+    for (const char* m : kModelNames)
+        total += read_bytes(asset_path(std::string("models/") + m + ".rawmdl")).size();
+    for (const char* t : {"menu_background", "t2", "crystal", "t1", "grass", "gui", "white", "skybox_bk",
+                          "skybox_fr", "skybox_lt", "skybox_rt", "skybox_up", "font8cyr"})
         total += read_bytes(asset_path(std::string("textures/") + t + ".png")).size();
     EXPECT_LT(total, 10u * 1024 * 1024);
 }
@@ -48,17 +49,32 @@ TEST(AssetTree, TreeStaysSmall) {
 
 struct model_case_t {
     const char* name;
-    bool closed;         // made of closed parts: the enclosed volume must be positive
-    vec3 lo_min, lo_max; // allowed range of the bounding box's low corner
-    vec3 hi_min, hi_max; // and of its high corner
+    bool closed;          // made of closed parts: the enclosed volume must be positive
+    vec3 lo_min, lo_max;  // allowed range of the bounding box's low corner
+    vec3 hi_min, hi_max;  // and of its high corner
 };
 
 // Model units: world size divided by the draw scale (players 0.5, bullets and
 // effects 0.3, cross 0.075, guns 1.2 in a view scaled by 8, hills 1.5, level 3.2).
 const model_case_t kModels[] = {
-    {"testplayer", true, {-0.8f, -1.4f, -0.05f}, {-0.3f, -0.6f, 0.0f}, {0.3f, 0.1f, 2.2f}, {0.8f, 0.6f, 2.6f}},
-    {"minisphere", true, {-0.3f, -0.3f, -0.3f}, {-0.1f, -0.1f, -0.1f}, {0.1f, 0.1f, 0.1f}, {0.3f, 0.3f, 0.3f}},
-    {"laserbullet", true, {-2.0f, -0.3f, -0.3f}, {-0.5f, -0.05f, -0.05f}, {0.5f, 0.05f, 0.05f}, {2.0f, 0.3f, 0.3f}},
+    {"testplayer",
+     true,
+     {-0.8f, -1.4f, -0.05f},
+     {-0.3f, -0.6f, 0.0f},
+     {0.3f, 0.1f, 2.2f},
+     {0.8f, 0.6f, 2.6f}},
+    {"minisphere",
+     true,
+     {-0.3f, -0.3f, -0.3f},
+     {-0.1f, -0.1f, -0.1f},
+     {0.1f, 0.1f, 0.1f},
+     {0.3f, 0.3f, 0.3f}},
+    {"laserbullet",
+     true,
+     {-2.0f, -0.3f, -0.3f},
+     {-0.5f, -0.05f, -0.05f},
+     {0.5f, 0.05f, 0.05f},
+     {2.0f, 0.3f, 0.3f}},
     {"redcross", true, {-6, -1.5f, -6}, {-3, -0.3f, -3}, {3, 0.3f, 3}, {6, 1.5f, 6}},
     // Guns point along -z from just in front of the eye (z < 0 is in front of it).
     {"gun1", true, {-0.5f, -0.5f, -2.0f}, {0.35f, 0.3f, -0.5f}, {-0.4f, -0.2f, -0.3f}, {0.5f, 0.5f, 0.3f}},
@@ -143,10 +159,10 @@ struct texture_case_t {
 };
 
 const texture_case_t kTextures[] = {
-    {"t1", 512, 512, 3},          {"grass", 512, 512, 3},       {"crystal", 512, 512, 3},
-    {"t2", 256, 256, 3},          {"white", 32, 32, 3},         {"menu_background", 1024, 576, 3},
-    {"skybox_bk", 512, 512, 3},   {"skybox_fr", 512, 512, 3},   {"skybox_lt", 512, 512, 3},
-    {"skybox_rt", 512, 512, 3},   {"skybox_up", 512, 512, 3},   {"gui", 512, 512, 4},
+    {"t1", 512, 512, 3},         {"grass", 512, 512, 3},     {"crystal", 512, 512, 3},
+    {"t2", 256, 256, 3},         {"white", 32, 32, 3},       {"menu_background", 1024, 576, 3},
+    {"skybox_bk", 512, 512, 3},  {"skybox_fr", 512, 512, 3}, {"skybox_lt", 512, 512, 3},
+    {"skybox_rt", 512, 512, 3},  {"skybox_up", 512, 512, 3}, {"gui", 512, 512, 4},
     {"font8cyr", 1024, 1024, 4},
 };
 
@@ -185,13 +201,16 @@ struct tile_case_t {
 
 TEST(AssetTree, RepeatingTexturesTileWithoutSeams) {
     // The ground and the hills repeat whole; the level repeats its field region per tile.
-    const tile_case_t cases[] = {{"t1", {0, 0, 1, 1}}, {"grass", {0, 0, 1, 1}}, {"crystal", AG_CRYSTAL_HAZARD},
+    const tile_case_t cases[] = {{"t1", {0, 0, 1, 1}},
+                                 {"grass", {0, 0, 1, 1}},
+                                 {"crystal", AG_CRYSTAL_HAZARD},
                                  {"crystal", AG_CRYSTAL_CAP}};
     for (const tile_case_t& c : cases) {
         png_t img;
         ASSERT_TRUE(read_png(asset_path(std::string("textures/") + c.file + ".png"), &img));
         const int ch = img.channels;
-        const int x0 = static_cast<int>(c.region.u0 * img.width), y0 = static_cast<int>(c.region.v0 * img.height);
+        const int x0 = static_cast<int>(c.region.u0 * img.width),
+                  y0 = static_cast<int>(c.region.v0 * img.height);
         const int w = static_cast<int>((c.region.u1 - c.region.u0) * img.width);
         const int h = static_cast<int>((c.region.v1 - c.region.v0) * img.height);
         auto px = [&](int x, int y, int k) {
@@ -202,7 +221,8 @@ TEST(AssetTree, RepeatingTexturesTileWithoutSeams) {
             auto step = [&](int a, int b) {  // mean difference between line a and line b
                 double sum = 0;
                 for (int i = 0; i < len; i++)
-                    for (int k = 0; k < 3; k++) sum += std::abs(axis ? px(i, a, k) - px(i, b, k) : px(a, i, k) - px(b, i, k));
+                    for (int k = 0; k < 3; k++)
+                        sum += std::abs(axis ? px(i, a, k) - px(i, b, k) : px(a, i, k) - px(b, i, k));
                 return sum / (len * 3);
             };
             double inner = 0;
@@ -224,8 +244,9 @@ struct sky_edge_t {
 };
 
 const sky_edge_t kSkyEdges[] = {
-    {"fr", "rt", 1, 0, false}, {"rt", "bk", 1, 0, false}, {"bk", "lt", 1, 0, false}, {"lt", "fr", 1, 0, false},
-    {"fr", "up", 2, 3, false}, {"rt", "up", 2, 1, true},  {"bk", "up", 2, 2, true},  {"lt", "up", 2, 0, false},
+    {"fr", "rt", 1, 0, false}, {"rt", "bk", 1, 0, false}, {"bk", "lt", 1, 0, false},
+    {"lt", "fr", 1, 0, false}, {"fr", "up", 2, 3, false}, {"rt", "up", 2, 1, true},
+    {"bk", "up", 2, 2, true},  {"lt", "up", 2, 0, false},
 };
 
 TEST(AssetTree, SkyFacesMeetWithoutSeams) {
@@ -257,15 +278,24 @@ struct cell_case_t {
 };
 
 const cell_case_t kCells[] = {
-    {"checkbox hovered", 0, 0, 0.125f, 0.125f},          {"checkbox", 0.125f, 0, 0.25f, 0.125f},
-    {"checkbox hovered checked", 0, 0.125f, 0.125f, 0.25f}, {"checkbox checked", 0.125f, 0.125f, 0.25f, 0.25f},
-    {"slider hovered", 0, 0.25f, 0.125f, 0.375f},        {"slider", 0.125f, 0.25f, 0.25f, 0.375f},
-    {"crosshair spread", 0, 0.375f, 0.125f, 0.5f},       {"crosshair mg", 0.125f, 0.375f, 0.25f, 0.5f},
-    {"mg icon", 0, 0.875f, 0.25f, 1},                    {"spread icon", 0.25f, 0.875f, 0.5f, 1},
-    {"mg icon dim", 0, 0.75f, 0.25f, 0.875f},            {"spread icon dim", 0.25f, 0.75f, 0.5f, 0.875f},
-    {"health column", 0.5f, 0.875f, 0.625f, 1},          {"low health column", 0.625f, 0.875f, 0.75f, 1},
-    {"health frame", 0.5f, 0.75f, 0.625f, 0.875f},       {"life", 0.625f, 0.75f, 0.75f, 0.875f},
-    {"opponent", 0.75f, 0.75f, 0.875f, 0.875f},          {"segment on", 0.75f, 0.875f, 0.875f, 1},
+    {"checkbox hovered", 0, 0, 0.125f, 0.125f},
+    {"checkbox", 0.125f, 0, 0.25f, 0.125f},
+    {"checkbox hovered checked", 0, 0.125f, 0.125f, 0.25f},
+    {"checkbox checked", 0.125f, 0.125f, 0.25f, 0.25f},
+    {"slider hovered", 0, 0.25f, 0.125f, 0.375f},
+    {"slider", 0.125f, 0.25f, 0.25f, 0.375f},
+    {"crosshair spread", 0, 0.375f, 0.125f, 0.5f},
+    {"crosshair mg", 0.125f, 0.375f, 0.25f, 0.5f},
+    {"mg icon", 0, 0.875f, 0.25f, 1},
+    {"spread icon", 0.25f, 0.875f, 0.5f, 1},
+    {"mg icon dim", 0, 0.75f, 0.25f, 0.875f},
+    {"spread icon dim", 0.25f, 0.75f, 0.5f, 0.875f},
+    {"health column", 0.5f, 0.875f, 0.625f, 1},
+    {"low health column", 0.625f, 0.875f, 0.75f, 1},
+    {"health frame", 0.5f, 0.75f, 0.625f, 0.875f},
+    {"life", 0.625f, 0.75f, 0.75f, 0.875f},
+    {"opponent", 0.75f, 0.75f, 0.875f, 0.875f},
+    {"segment on", 0.75f, 0.875f, 0.875f, 1},
     {"segment off", 0.875f, 0.875f, 1, 1},
 };
 
@@ -392,7 +422,8 @@ TEST(AssetTree, SoundsAreMonoClipsOfSaneLengthAndLevel) {
     std::vector<float> sorted = levels;
     std::sort(sorted.begin(), sorted.end());
     const float median = sorted[sorted.size() / 2];
-    for (size_t i = 0; i < levels.size(); i++) EXPECT_LT(std::fabs(levels[i] - median), 10.0f) << kSounds[i].name;
+    for (size_t i = 0; i < levels.size(); i++)
+        EXPECT_LT(std::fabs(levels[i] - median), 10.0f) << kSounds[i].name;
 }
 
 TEST(AssetTree, FootstepsDiffer) {

@@ -11,14 +11,14 @@ struct ag_region_t {
 // "crystal": the level's one texture (the level model is drawn with it) and the
 // texture of the small effect models. Sizes are texels of the 512 x 512 image.
 constexpr int AG_CRYSTAL_SIZE = 512;
-constexpr ag_region_t AG_CRYSTAL_FLOOR = {0.0f, 0.0f, 0.5f, 0.5f};      // walkable floor tiles
-constexpr ag_region_t AG_CRYSTAL_WALL = {0.5f, 0.0f, 1.0f, 0.5f};       // tall wall faces
-constexpr ag_region_t AG_CRYSTAL_LOW = {0.0f, 0.5f, 0.5f, 0.75f};       // low wall faces
-constexpr ag_region_t AG_CRYSTAL_HAZARD = {0.0f, 0.75f, 0.5f, 1.0f};    // no-walk field surface
-constexpr ag_region_t AG_CRYSTAL_PLAIN = {0.5f, 0.5f, 0.75f, 0.75f};    // light crystal for tinted models
-constexpr ag_region_t AG_CRYSTAL_RED = {0.75f, 0.5f, 1.0f, 0.75f};      // health cross
-constexpr ag_region_t AG_CRYSTAL_CAP = {0.5f, 0.75f, 1.0f, 0.875f};     // tops of walls
-constexpr ag_region_t AG_CRYSTAL_STRIPE = {0.5f, 0.875f, 1.0f, 1.0f};   // warning edge by the field
+constexpr ag_region_t AG_CRYSTAL_FLOOR = {0.0f, 0.0f, 0.5f, 0.5f};     // walkable floor tiles
+constexpr ag_region_t AG_CRYSTAL_WALL = {0.5f, 0.0f, 1.0f, 0.5f};      // tall wall faces
+constexpr ag_region_t AG_CRYSTAL_LOW = {0.0f, 0.5f, 0.5f, 0.75f};      // low wall faces
+constexpr ag_region_t AG_CRYSTAL_HAZARD = {0.0f, 0.75f, 0.5f, 1.0f};   // no-walk field surface
+constexpr ag_region_t AG_CRYSTAL_PLAIN = {0.5f, 0.5f, 0.75f, 0.75f};   // light crystal for tinted models
+constexpr ag_region_t AG_CRYSTAL_RED = {0.75f, 0.5f, 1.0f, 0.75f};     // health cross
+constexpr ag_region_t AG_CRYSTAL_CAP = {0.5f, 0.75f, 1.0f, 0.875f};    // tops of walls
+constexpr ag_region_t AG_CRYSTAL_STRIPE = {0.5f, 0.875f, 1.0f, 1.0f};  // warning edge by the field
 
 // "t2": the player figure's texture (256 x 256).
 constexpr ag_region_t AG_T2_SUIT = {0.0f, 0.0f, 0.5f, 1.0f};

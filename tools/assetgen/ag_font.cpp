@@ -49,7 +49,8 @@ int ft_open(ft_t* ft, const char* path, int pixel_size) {
 
 }  // namespace
 
-int ag_font_build(const char* ttf_path, const ag_params_t& p, ag_image_t* atlas, std::vector<float>* metrics) {
+int ag_font_build(const char* ttf_path, const ag_params_t& p, ag_image_t* atlas,
+                  std::vector<float>* metrics) {
     const int pixel_size = static_cast<int>(ag_param(p, "font.pixel_size"));
     const int rim = static_cast<int>(ag_param(p, "font.rim_px"));
     const float rim_alpha = ag_param(p, "font.rim_alpha");
@@ -99,7 +100,8 @@ int ag_font_build(const char* ttf_path, const ag_params_t& p, ag_image_t* atlas,
                 for (int dy = -rim; dy <= rim; dy++)
                     for (int dx = -rim; dx <= rim; dx++) {
                         const int sx = x + dx, sy = y + dy;
-                        if (dx * dx + dy * dy > rim * rim + rim || sx < 0 || sy < 0 || sx >= w || sy >= h) continue;
+                        if (dx * dx + dy * dy > rim * rim + rim || sx < 0 || sy < 0 || sx >= w || sy >= h)
+                            continue;
                         m = std::max(m, cover[sy * w + sx]);
                     }
                 dilated[y * w + x] = m;
@@ -129,10 +131,12 @@ ag_image_t ag_font_render_line(const char* ttf_path, const char* text, int pixel
     ft_t ft;
     if (ft_open(&ft, ttf_path, pixel_size)) return {};
     const int ascent = static_cast<int>(ft.face->size->metrics.ascender / 64);
-    const int height = static_cast<int>((ft.face->size->metrics.ascender - ft.face->size->metrics.descender) / 64);
+    const int height =
+        static_cast<int>((ft.face->size->metrics.ascender - ft.face->size->metrics.descender) / 64);
     int width = 0;
     for (const char* c = text; *c; c++)
-        if (!FT_Load_Char(ft.face, static_cast<unsigned char>(*c), FT_LOAD_DEFAULT)) width += static_cast<int>(ft.face->glyph->advance.x / 64);
+        if (!FT_Load_Char(ft.face, static_cast<unsigned char>(*c), FT_LOAD_DEFAULT))
+            width += static_cast<int>(ft.face->glyph->advance.x / 64);
     ag_image_t img = ag_image_make(width + 2, height, 4);
     int pen = 1;
     for (const char* c = text; *c; c++) {
@@ -140,7 +144,8 @@ ag_image_t ag_font_render_line(const char* ttf_path, const char* text, int pixel
         const FT_GlyphSlot g = ft.face->glyph;
         for (unsigned y = 0; y < g->bitmap.rows; y++)
             for (unsigned x = 0; x < g->bitmap.width; x++) {
-                const int px = pen + g->bitmap_left + static_cast<int>(x), py = ascent - g->bitmap_top + static_cast<int>(y);
+                const int px = pen + g->bitmap_left + static_cast<int>(x),
+                          py = ascent - g->bitmap_top + static_cast<int>(y);
                 if (px < 0 || py < 0 || px >= img.width || py >= img.height) continue;
                 uint8_t* d = &img.pixels[(static_cast<size_t>(py) * img.width + px) * 4];
                 d[0] = d[1] = d[2] = 255;

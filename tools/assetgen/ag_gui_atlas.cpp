@@ -82,12 +82,12 @@ sdf_t grow(sdf_t s, float by) {
 // Weapon silhouettes in a 2:1 cell (x 0..1, y 0..1, the muzzle to the right).
 sdf_t machine_gun_shape() {
     return [](float x, float y) {
-        float d = sd_box(x, y, 0.55f, 0.38f, 0.3f, 0.09f, 0.02f);              // receiver
-        d = std::min(d, sd_box(x, y, 0.9f, 0.36f, 0.08f, 0.035f, 0.01f));      // barrel
-        d = std::min(d, sd_box(x, y, 0.6f, 0.28f, 0.18f, 0.03f, 0.01f));       // sight rail
-        d = std::min(d, sd_box(x, y, 0.5f, 0.62f, 0.05f, 0.17f, 0.02f));       // magazine
-        d = std::min(d, sd_box(x, y, 0.33f, 0.55f, 0.04f, 0.12f, 0.02f));      // grip
-        d = std::min(d, sd_segment(x, y, 0.1f, 0.5f, 0.28f, 0.38f, 0.07f));    // stock
+        float d = sd_box(x, y, 0.55f, 0.38f, 0.3f, 0.09f, 0.02f);            // receiver
+        d = std::min(d, sd_box(x, y, 0.9f, 0.36f, 0.08f, 0.035f, 0.01f));    // barrel
+        d = std::min(d, sd_box(x, y, 0.6f, 0.28f, 0.18f, 0.03f, 0.01f));     // sight rail
+        d = std::min(d, sd_box(x, y, 0.5f, 0.62f, 0.05f, 0.17f, 0.02f));     // magazine
+        d = std::min(d, sd_box(x, y, 0.33f, 0.55f, 0.04f, 0.12f, 0.02f));    // grip
+        d = std::min(d, sd_segment(x, y, 0.1f, 0.5f, 0.28f, 0.38f, 0.07f));  // stock
         return d;
     };
 }
@@ -111,7 +111,8 @@ sdf_t figure_shape() {
 
 ag_image_t ag_gui_atlas(const ag_params_t& p, const char* font_path) {
     ag_image_t img = ag_image_make(AG_GUI_SIZE, AG_GUI_SIZE, 4);
-    const rgba_t accent = {ag_param(p, "gui.accent_r"), ag_param(p, "gui.accent_g"), ag_param(p, "gui.accent_b"), 1};
+    const rgba_t accent = {ag_param(p, "gui.accent_r"), ag_param(p, "gui.accent_g"),
+                           ag_param(p, "gui.accent_b"), 1};
     const rgba_t box = {0.92f, 0.93f, 0.95f, 1}, dark = {0.08f, 0.09f, 0.12f, 1};
     const rgba_t hover = {1.0f, 0.85f, 0.35f, 1};
 
@@ -126,17 +127,21 @@ ag_image_t ag_gui_atlas(const ag_params_t& p, const char* font_path) {
             draw(c, sq, box);
             draw(c, outline(sq, 0.035f), rim);
             if (checked) {
-                draw(c, [](float x, float y) {
-                    return std::min(sd_segment(x, y, 0.3f, 0.5f, 0.45f, 0.66f, 0.07f),
-                                    sd_segment(x, y, 0.45f, 0.66f, 0.72f, 0.32f, 0.07f));
-                }, accent);
+                draw(
+                    c,
+                    [](float x, float y) {
+                        return std::min(sd_segment(x, y, 0.3f, 0.5f, 0.45f, 0.66f, 0.07f),
+                                        sd_segment(x, y, 0.45f, 0.66f, 0.72f, 0.32f, 0.07f));
+                    },
+                    accent);
             }
         }
         const canvas_t k = cell(&img, u0, 0.25f, u0 + 0.125f, 0.375f);
         const sdf_t knob = [](float x, float y) { return sd_circle(x, y, 0.5f, 0.5f, 0.36f); };
         draw(k, grow(knob, 0.03f), dark);
         draw(k, knob, box);
-        draw(k, [](float x, float y) { return sd_circle(x, y, 0.5f, 0.5f, 0.16f); }, rim);
+        draw(
+            k, [](float x, float y) { return sd_circle(x, y, 0.5f, 0.5f, 0.16f); }, rim);
     }
 
     // Crosshairs: white strokes with a dark rim, readable on sky and on walls.
@@ -187,7 +192,9 @@ ag_image_t ag_gui_atlas(const ag_params_t& p, const char* font_path) {
                           ag_rgb(top.r * shade, top.g * shade, top.b * shade), top.a);
         }
     }
-    const sdf_t frame = [](float x, float y) { return std::fabs(sd_box(x, y, 0.5f, 0.5f, 0.42f, 0.42f, 0.06f)) - 0.04f; };
+    const sdf_t frame = [](float x, float y) {
+        return std::fabs(sd_box(x, y, 0.5f, 0.5f, 0.42f, 0.42f, 0.06f)) - 0.04f;
+    };
     draw(cell(&img, 0.5f, 0.75f, 0.625f, 0.875f), grow(frame, 0.025f), {0, 0, 0, 0.6f});
     draw(cell(&img, 0.5f, 0.75f, 0.625f, 0.875f), frame, {0.9f, 0.92f, 0.95f, 1});
 
@@ -213,7 +220,8 @@ ag_image_t ag_gui_atlas(const ag_params_t& p, const char* font_path) {
                 if (tx < c.x0 || ty < c.y0 || tx >= c.x0 + c.w || ty >= c.y0 + c.h) continue;
                 const float a = title.pixels[(static_cast<size_t>(y) * title.width + x) * 4 + 3] / 255.0f;
                 if (a <= 0) continue;
-                const ag_rgb_t col = ag_rgb_mix(ag_rgb(1.0f, 0.95f, 0.8f), ag_rgb(0.9f, 0.6f, 0.25f), static_cast<float>(y) / title.height);
+                const ag_rgb_t col = ag_rgb_mix(ag_rgb(1.0f, 0.95f, 0.8f), ag_rgb(0.9f, 0.6f, 0.25f),
+                                                static_cast<float>(y) / title.height);
                 ag_image_set(&img, tx, ty, col, a);
             }
         }

@@ -83,11 +83,17 @@ ag_rgb_t ag_hsv(float h, float s, float v) {
     const float t = f - std::floor(f);
     const float p = v * (1 - s), q = v * (1 - s * t), u = v * (1 - s * (1 - t));
     switch (i) {
-        case 0: return {v, u, p};
-        case 1: return {q, v, p};
-        case 2: return {p, v, u};
-        case 3: return {p, q, v};
-        case 4: return {u, p, v};
-        default: return {v, p, q};
+        case 0:
+            return {v, u, p};
+        case 1:
+            return {q, v, p};
+        case 2:
+            return {p, v, u};
+        case 3:
+            return {p, q, v};
+        case 4:
+            return {u, p, v};
+        default:
+            return {v, p, q};
     }
 }

@@ -78,11 +78,13 @@ int main(int argc, char** argv) {
         jobs.push_back({name, [=] { return ag_png_write((out / "textures" / name).c_str(), paint()); }});
     };
     auto model = [&](const std::string& name, std::function<ag_mesh_t()> build) {
-        jobs.push_back({name, [=] { return ag_rawmdl_write((out / "models" / (name + ".rawmdl")).c_str(), build()); }});
+        jobs.push_back(
+            {name, [=] { return ag_rawmdl_write((out / "models" / (name + ".rawmdl")).c_str(), build()); }});
     };
     // The slow ones first, so the threads finish together.
     for (int f = 0; f < AG_SKY_FACES; f++)
-        png(std::string("skybox_") + ag_sky_face_names[f] + ".png", [&p, f] { return ag_tex_sky_face(p, f); });
+        png(std::string("skybox_") + ag_sky_face_names[f] + ".png",
+            [&p, f] { return ag_tex_sky_face(p, f); });
     png("menu_background.png", [&p] { return ag_tex_menu_background(p); });
     png("t1.png", [&p] { return ag_tex_ground(p); });
     png("grass.png", [&p] { return ag_tex_grass(p); });
@@ -116,7 +118,8 @@ int main(int argc, char** argv) {
     for (const char* sh : kShaders) {
         for (const char* stage : {".vert.glsl", ".frag.glsl"}) {
             const std::string file = std::string(sh) + stage;
-            jobs.push_back({file, [=] { return copy_source(src / "shaders" / file, out / "shaders" / file); }});
+            jobs.push_back(
+                {file, [=] { return copy_source(src / "shaders" / file, out / "shaders" / file); }});
         }
     }
 
@@ -126,7 +129,8 @@ int main(int argc, char** argv) {
         for (size_t i; (i = next++) < jobs.size();) {
             const auto t0 = std::chrono::steady_clock::now();
             const int rc = jobs[i].run();
-            const double job_ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
+            const double job_ms =
+                std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
             if (job_ms > 500) kxLog("assetgen: %s took %.0f ms \n", jobs[i].name.c_str(), job_ms);
             if (rc != 0) {
                 kxLog("assetgen: FAILED %s \n", jobs[i].name.c_str());
@@ -139,7 +143,8 @@ int main(int argc, char** argv) {
     for (unsigned t = 0; t < threads; t++) pool.emplace_back(worker);
     for (std::thread& t : pool) t.join();
 
-    const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started).count();
+    const double ms =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started).count();
     if (failures || ag_params_missing()) {
         kxLog("assetgen: %d jobs failed, %d parameters missing \n", failures.load(), ag_params_missing());
         return 1;

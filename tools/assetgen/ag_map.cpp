@@ -12,7 +12,9 @@
 
 namespace {
 
-bool inside(const game_level_rect_t& r, float x, float y) { return x > r.x1 && x < r.x2 && y > r.y1 && y < r.y2; }
+bool inside(const game_level_rect_t& r, float x, float y) {
+    return x > r.x1 && x < r.x2 && y > r.y1 && y < r.y2;
+}
 
 struct map_ctx_t {
     const ag_params_t* p;
@@ -40,8 +42,10 @@ void top_run(map_ctx_t* c, int cx0, int cx1, int cy, float z, const ag_region_t&
     const float y0 = g.y0 + cy * g.cell, y1 = y0 + g.cell;
     const float tx = std::floor((x0 + 1e-3f) / c->tile) * c->tile;
     const float ty = std::floor((y0 + 1e-3f) / tile_v) * tile_v;
-    const float u0 = region_coord(r.u0, r.u1, (x0 - tx) / c->tile), u1 = region_coord(r.u0, r.u1, (x1 - tx) / c->tile);
-    const float v0 = region_coord(r.v0, r.v1, (y0 - ty) / tile_v), v1 = region_coord(r.v0, r.v1, (y1 - ty) / tile_v);
+    const float u0 = region_coord(r.u0, r.u1, (x0 - tx) / c->tile),
+                u1 = region_coord(r.u0, r.u1, (x1 - tx) / c->tile);
+    const float v0 = region_coord(r.v0, r.v1, (y0 - ty) / tile_v),
+                v1 = region_coord(r.v0, r.v1, (y1 - ty) / tile_v);
     const float uv[8] = {u0, v0, u1, v0, u1, v1, u0, v1};
     ag_mesh_quad(&c->mesh, {x0, y0, z}, {x1, y0, z}, {x1, y1, z}, {x0, y1, z}, uv);
 }
@@ -49,8 +53,11 @@ void top_run(map_ctx_t* c, int cx0, int cx1, int cy, float z, const ag_region_t&
 // A vertical face from (ax, ay) to (bx, by) between heights zlo and zhi, facing
 // the direction (dx, dy). Its texture runs along the edge; t = 0 is the top of a
 // tile-high (or, for low walls, region-high) stretch ending at the floor.
-void side(map_ctx_t* c, float ax, float ay, float bx, float by, float zlo, float zhi, int dx, int dy, int kind) {
-    const ag_region_t r = kind == AG_CELL_LOW ? AG_CRYSTAL_LOW : (kind == AG_CELL_WALL || kind == AG_CELL_RIM) ? AG_CRYSTAL_WALL : AG_CRYSTAL_CAP;
+void side(map_ctx_t* c, float ax, float ay, float bx, float by, float zlo, float zhi, int dx, int dy,
+          int kind) {
+    const ag_region_t r = kind == AG_CELL_LOW                             ? AG_CRYSTAL_LOW
+                          : (kind == AG_CELL_WALL || kind == AG_CELL_RIM) ? AG_CRYSTAL_WALL
+                                                                          : AG_CRYSTAL_CAP;
     // Order the ends so that the face's front is towards (dx, dy).
     const float ex = bx - ax, ey = by - ay;
     if (ey * dx - ex * dy < 0) {
@@ -72,7 +79,8 @@ void side(map_ctx_t* c, float ax, float ay, float bx, float by, float zlo, float
         if (kind != AG_CELL_WALL && kind != AG_CELL_RIM) t_hi = 0.9f, t_lo = 1;
     }
     const float u0 = region_coord(r.u0, r.u1, s0), u1 = region_coord(r.u0, r.u1, s1);
-    const float vlo = region_coord(r.v0, r.v1, std::min(1.0f, t_lo)), vhi = region_coord(r.v0, r.v1, std::max(0.0f, t_hi));
+    const float vlo = region_coord(r.v0, r.v1, std::min(1.0f, t_lo)),
+                vhi = region_coord(r.v0, r.v1, std::max(0.0f, t_hi));
     const float uv[8] = {u0, vlo, u1, vlo, u1, vhi, u0, vhi};
     ag_mesh_quad(&c->mesh, {ax, ay, zlo}, {bx, by, zlo}, {bx, by, zhi}, {ax, ay, zhi}, uv);
 }
@@ -86,7 +94,8 @@ ag_level_grid_t ag_level_grid(const ag_params_t& p) {
     float lo_x = 1e9f, lo_y = 1e9f, hi_x = -1e9f, hi_y = -1e9f;
     for (int i = 1; i < GAME_LEVEL_RECT_COUNT; i++) {
         const game_level_rect_t& r = game_level_rects[i];
-        lo_x = std::min(lo_x, r.x1), lo_y = std::min(lo_y, r.y1), hi_x = std::max(hi_x, r.x2), hi_y = std::max(hi_y, r.y2);
+        lo_x = std::min(lo_x, r.x1), lo_y = std::min(lo_y, r.y1), hi_x = std::max(hi_x, r.x2),
+        hi_y = std::max(hi_y, r.y2);
     }
     const int margin = rim + 1;
     g.x0 = std::floor(lo_x / g.cell) * g.cell - margin * g.cell;
@@ -103,14 +112,20 @@ ag_level_grid_t ag_level_grid(const ag_params_t& p) {
                 const game_level_rect_t& r = game_level_rects[i];
                 if (!inside(r, x, y)) continue;
                 const bool solid = r.clip_class == CLIP_SOLID;
-                if (r.kind == RECT_BLOCK) (solid ? wall : low) = true;
-                else (solid ? floor : field) = true;
+                if (r.kind == RECT_BLOCK)
+                    (solid ? wall : low) = true;
+                else
+                    (solid ? floor : field) = true;
             }
             unsigned char k = AG_CELL_OUTSIDE;
-            if (wall) k = AG_CELL_WALL;
-            else if (low) k = AG_CELL_LOW;
-            else if (floor) k = AG_CELL_FLOOR;
-            else if (field) k = AG_CELL_FIELD;
+            if (wall)
+                k = AG_CELL_WALL;
+            else if (low)
+                k = AG_CELL_LOW;
+            else if (floor)
+                k = AG_CELL_FLOOR;
+            else if (field)
+                k = AG_CELL_FIELD;
             g.kind[cy * g.nx + cx] = k;
         }
     }
@@ -157,11 +172,24 @@ ag_mesh_t ag_model_map(const ag_params_t& p) {
                 if (edge) *tile_v = c.tile / 4;
                 return 1 + (edge ? 1 : 0);
             }
-            case AG_CELL_FIELD: *r = AG_CRYSTAL_HAZARD; *tile_v = c.tile / 2; return 3;
-            case AG_CELL_LOW: *r = AG_CRYSTAL_CAP; *tile_v = c.tile / 2; return 4;
-            case AG_CELL_WALL: *r = AG_CRYSTAL_CAP; *tile_v = c.tile / 2; return 5;
-            case AG_CELL_RIM: *r = AG_CRYSTAL_CAP; *tile_v = c.tile / 2; return 6;
-            default: return 0;
+            case AG_CELL_FIELD:
+                *r = AG_CRYSTAL_HAZARD;
+                *tile_v = c.tile / 2;
+                return 3;
+            case AG_CELL_LOW:
+                *r = AG_CRYSTAL_CAP;
+                *tile_v = c.tile / 2;
+                return 4;
+            case AG_CELL_WALL:
+                *r = AG_CRYSTAL_CAP;
+                *tile_v = c.tile / 2;
+                return 5;
+            case AG_CELL_RIM:
+                *r = AG_CRYSTAL_CAP;
+                *tile_v = c.tile / 2;
+                return 6;
+            default:
+                return 0;
         }
     };
     for (int cy = 0; cy < g.ny; cy++) {

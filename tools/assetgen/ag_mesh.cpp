@@ -35,14 +35,17 @@ static vec3 normalize(vec3 v) {
     return l > 0 ? kx_vec3_scale(v, 1.0f / l) : v;
 }
 
-static vec3 cross(vec3 a, vec3 b) { return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x}; }
+static vec3 cross(vec3 a, vec3 b) {
+    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+}
 
 void ag_mesh_transform(ag_mesh_t* mesh, const mat4& M) {
     for (ag_vertex_t& v : mesh->verts) {
         v.pos = kx_mat4_transform(&M, v.pos);
         const vec3 n = v.normal;
-        v.normal = normalize({M.m[0] * n.x + M.m[4] * n.y + M.m[8] * n.z, M.m[1] * n.x + M.m[5] * n.y + M.m[9] * n.z,
-                              M.m[2] * n.x + M.m[6] * n.y + M.m[10] * n.z});
+        v.normal =
+            normalize({M.m[0] * n.x + M.m[4] * n.y + M.m[8] * n.z, M.m[1] * n.x + M.m[5] * n.y + M.m[9] * n.z,
+                       M.m[2] * n.x + M.m[6] * n.y + M.m[10] * n.z});
     }
 }
 
@@ -75,17 +78,20 @@ void ag_mesh_box(ag_mesh_t* m, vec3 a, vec3 b, const ag_region_t& r) {
     region_quad(m, p010, p110, p100, p000, r);  // -z
 }
 
-void ag_mesh_cone(ag_mesh_t* m, vec3 base, float r0, float r1, float length, int segments, const ag_region_t& r) {
+void ag_mesh_cone(ag_mesh_t* m, vec3 base, float r0, float r1, float length, int segments,
+                  const ag_region_t& r) {
     // Side normals lean by the taper so lighting follows the slope.
     const float slope = (r0 - r1) / length;
     for (int i = 0; i < segments; i++) {
         const float a0 = 2 * kPi * i / segments, a1 = 2 * kPi * (i + 1) / segments;
         const float c0 = std::cos(a0), s0 = std::sin(a0), c1 = std::cos(a1), s1 = std::sin(a1);
-        const vec3 b0 = {base.x + r0 * c0, base.y + r0 * s0, base.z}, b1 = {base.x + r0 * c1, base.y + r0 * s1, base.z};
+        const vec3 b0 = {base.x + r0 * c0, base.y + r0 * s0, base.z},
+                   b1 = {base.x + r0 * c1, base.y + r0 * s1, base.z};
         const vec3 t0 = {base.x + r1 * c0, base.y + r1 * s0, base.z + length},
                    t1 = {base.x + r1 * c1, base.y + r1 * s1, base.z + length};
         const vec3 n0 = normalize({c0, s0, slope}), n1 = normalize({c1, s1, slope});
-        const float u0 = ag_region_u(r, static_cast<float>(i) / segments), u1 = ag_region_u(r, static_cast<float>(i + 1) / segments);
+        const float u0 = ag_region_u(r, static_cast<float>(i) / segments),
+                    u1 = ag_region_u(r, static_cast<float>(i + 1) / segments);
         push(m, b0, n0, u0, r.v1);
         push(m, b1, n1, u1, r.v1);
         push(m, t1, n1, u1, r.v0);
@@ -94,7 +100,8 @@ void ag_mesh_cone(ag_mesh_t* m, vec3 base, float r0, float r1, float length, int
         push(m, t0, n0, u0, r.v0);
         // caps
         const vec3 top = {base.x, base.y, base.z + length};
-        const float cu = (r.u0 + r.u1) / 2, cv = (r.v0 + r.v1) / 2, hu = (r.u1 - r.u0) / 2, hv = (r.v1 - r.v0) / 2;
+        const float cu = (r.u0 + r.u1) / 2, cv = (r.v0 + r.v1) / 2, hu = (r.u1 - r.u0) / 2,
+                    hv = (r.v1 - r.v0) / 2;
         if (r1 > 0) {
             push(m, top, {0, 0, 1}, cu, cv);
             push(m, t0, {0, 0, 1}, cu + hu * c0, cv + hv * s0);
@@ -108,7 +115,8 @@ void ag_mesh_cone(ag_mesh_t* m, vec3 base, float r0, float r1, float length, int
     }
 }
 
-void ag_mesh_cylinder(ag_mesh_t* m, vec3 base, float radius, float length, int segments, const ag_region_t& r) {
+void ag_mesh_cylinder(ag_mesh_t* m, vec3 base, float radius, float length, int segments,
+                      const ag_region_t& r) {
     ag_mesh_cone(m, base, radius, radius, length, segments, r);
 }
 

@@ -34,11 +34,14 @@ void ag_mesh_quad(ag_mesh_t* m, vec3 p0, vec3 p1, vec3 p2, vec3 p3, const float 
 // An axis-aligned box; each face maps the whole region.
 void ag_mesh_box(ag_mesh_t* m, vec3 lo, vec3 hi, const ag_region_t& region);
 // A closed cylinder along +z from `base`, `segments` sides, smooth sides and flat caps.
-void ag_mesh_cylinder(ag_mesh_t* m, vec3 base, float radius, float length, int segments, const ag_region_t& region);
+void ag_mesh_cylinder(ag_mesh_t* m, vec3 base, float radius, float length, int segments,
+                      const ag_region_t& region);
 // A tapered closed tube along +z: radius r0 at the base, r1 at the top.
-void ag_mesh_cone(ag_mesh_t* m, vec3 base, float r0, float r1, float length, int segments, const ag_region_t& region);
+void ag_mesh_cone(ag_mesh_t* m, vec3 base, float r0, float r1, float length, int segments,
+                  const ag_region_t& region);
 // An ellipsoid with radii (rx, ry, rz) and smooth normals.
-void ag_mesh_sphere(ag_mesh_t* m, vec3 centre, vec3 radii, int segments, int rings, const ag_region_t& region);
+void ag_mesh_sphere(ag_mesh_t* m, vec3 centre, vec3 radii, int segments, int rings,
+                    const ag_region_t& region);
 
 // Rotation matrix helpers for placing parts.
 mat4 ag_rotation(float angle, float x, float y, float z);

@@ -19,19 +19,24 @@ ag_mesh_t ag_model_testplayer(const ag_params_t& p) {
     ag_mesh_box(&m, {-0.17f * k, -0.1f * k, -0.001f}, {-0.02f * k, 0.1f * k, 0.08f * k}, metal);  // boots
     ag_mesh_box(&m, {0.02f * k, -0.1f * k, -0.001f}, {0.17f * k, 0.1f * k, 0.08f * k}, metal);
     ag_mesh_box(&m, {-0.19f * k, -0.1f * k, 0.52f * k}, {0.19f * k, 0.1f * k, 0.9f * k}, suit);  // torso
-    ag_mesh_box(&m, {-0.15f * k, -0.13f * k, 0.62f * k}, {0.15f * k, -0.09f * k, 0.86f * k}, metal);  // chest plate
-    ag_mesh_sphere(&m, {-0.24f * k, 0, 0.86f * k}, {0.09f * k, 0.09f * k, 0.07f * k}, 10, 6, metal);  // shoulders
+    ag_mesh_box(&m, {-0.15f * k, -0.13f * k, 0.62f * k}, {0.15f * k, -0.09f * k, 0.86f * k},
+                metal);  // chest plate
+    ag_mesh_sphere(&m, {-0.24f * k, 0, 0.86f * k}, {0.09f * k, 0.09f * k, 0.07f * k}, 10, 6,
+                   metal);  // shoulders
     ag_mesh_sphere(&m, {0.24f * k, 0, 0.86f * k}, {0.09f * k, 0.09f * k, 0.07f * k}, 10, 6, metal);
-    ag_mesh_box(&m, {-0.3f * k, -0.05f * k, 0.6f * k}, {-0.2f * k, 0.05f * k, 0.86f * k}, suit);  // upper arms
+    ag_mesh_box(&m, {-0.3f * k, -0.05f * k, 0.6f * k}, {-0.2f * k, 0.05f * k, 0.86f * k},
+                suit);  // upper arms
     ag_mesh_box(&m, {0.2f * k, -0.05f * k, 0.6f * k}, {0.3f * k, 0.05f * k, 0.86f * k}, suit);
-    ag_mesh_box(&m, {-0.28f * k, -0.32f * k, 0.6f * k}, {-0.2f * k, -0.02f * k, 0.68f * k}, suit);  // forearms, forward
+    ag_mesh_box(&m, {-0.28f * k, -0.32f * k, 0.6f * k}, {-0.2f * k, -0.02f * k, 0.68f * k},
+                suit);  // forearms, forward
     ag_mesh_box(&m, {0.2f * k, -0.32f * k, 0.6f * k}, {0.28f * k, -0.02f * k, 0.68f * k}, suit);
     ag_mesh_box(&m, {-0.05f * k, -0.55f * k, 0.62f * k}, {0.05f * k, -0.05f * k, 0.72f * k}, metal);  // rifle
-    ag_mesh_box(&m, {-0.25f * k, -0.36f * k, 0.6f * k}, {0.25f * k, -0.3f * k, 0.7f * k}, metal);     // grip bar
-    ag_mesh_cylinder(&m, {0, 0, 0.88f * k}, 0.06f * k, 0.08f * k, 8, suit);  // neck
+    ag_mesh_box(&m, {-0.25f * k, -0.36f * k, 0.6f * k}, {0.25f * k, -0.3f * k, 0.7f * k}, metal);  // grip bar
+    ag_mesh_cylinder(&m, {0, 0, 0.88f * k}, 0.06f * k, 0.08f * k, 8, suit);                        // neck
     ag_mesh_sphere(&m, {0, 0, 1.04f * k}, {0.13f * k, 0.14f * k, 0.15f * k}, 14, 10, AG_T2_HELMET);
     // Visor on the face side (-y), so the figure's heading reads from afar.
-    ag_mesh_box(&m, {-0.1f * k, -0.15f * k, 1.0f * k}, {0.1f * k, -0.1f * k, 1.08f * k}, {0.55f, 0.22f, 0.95f, 0.28f});
+    ag_mesh_box(&m, {-0.1f * k, -0.15f * k, 1.0f * k}, {0.1f * k, -0.1f * k, 1.08f * k},
+                {0.55f, 0.22f, 0.95f, 0.28f});
     mat4 S;
     kx_mat4_identity(&S);
     kx_mat4_scale(&S, 1.0f / ag_param(p, "player.draw_scale"));
@@ -50,11 +55,11 @@ ag_mesh_t ag_model_gun1(const ag_params_t& p) {
         ag_mesh_box(&m, {ax + x0, ay + y0, za}, {ax + x1, ay + y1, zb}, r);
     };
     box(-0.045f, -0.12f, z0, 0.045f, -0.02f, z0 + 0.15f, dark);                  // stock
-    box(-0.06f, -0.06f, z0 - 0.3f * L, 0.06f, 0.05f, z0, metal);                // receiver
-    box(-0.065f, -0.02f, z0 - 0.2f * L, 0.065f, 0.02f, z0 - 0.05f, band);       // red band
-    box(-0.012f, 0.05f, z0 - 0.3f * L, 0.012f, 0.065f, z0 - 0.05f, dark);       // rib sight
+    box(-0.06f, -0.06f, z0 - 0.3f * L, 0.06f, 0.05f, z0, metal);                 // receiver
+    box(-0.065f, -0.02f, z0 - 0.2f * L, 0.065f, 0.02f, z0 - 0.05f, band);        // red band
+    box(-0.012f, 0.05f, z0 - 0.3f * L, 0.012f, 0.065f, z0 - 0.05f, dark);        // rib sight
     box(-0.05f, -0.05f, z0 - 0.7f * L, 0.05f, -0.005f, z0 - 0.45f * L, dark);    // pump
-    box(-0.06f, -0.015f, z0 - L - 0.01f, 0.06f, 0.045f, z0 - L + 0.04f, metal); // muzzle band
+    box(-0.06f, -0.015f, z0 - L - 0.01f, 0.06f, 0.045f, z0 - L + 0.04f, metal);  // muzzle band
     // Two barrels side by side.
     ag_mesh_cylinder(&m, {ax - 0.027f, ay + 0.015f, z0 - L}, 0.025f, 0.8f * L, 12, metal);
     ag_mesh_cylinder(&m, {ax + 0.027f, ay + 0.015f, z0 - L}, 0.025f, 0.8f * L, 12, metal);
@@ -69,11 +74,11 @@ ag_mesh_t ag_model_macgun1(const ag_params_t& p) {
     auto box = [&](float x0, float y0, float za, float x1, float y1, float zb, const ag_region_t& r) {
         ag_mesh_box(&m, {ax + x0, ay + y0, za}, {ax + x1, ay + y1, zb}, r);
     };
-    box(-0.035f, -0.07f, z0, 0.035f, 0.02f, z0 + 0.2f, dark);                   // stock
-    box(-0.05f, -0.055f, z0 - 0.35f * L, 0.05f, 0.045f, z0, metal);             // receiver
-    box(-0.035f, -0.16f, z0 - 0.28f * L, 0.035f, -0.055f, z0 - 0.1f * L, cell);  // glowing magazine
-    box(-0.03f, -0.13f, z0 - 0.05f, 0.03f, -0.055f, z0 + 0.05f, dark);          // grip
-    box(-0.01f, 0.045f, z0 - 0.2f * L, 0.01f, 0.08f, z0 - 0.05f, dark);         // sight
+    box(-0.035f, -0.07f, z0, 0.035f, 0.02f, z0 + 0.2f, dark);                     // stock
+    box(-0.05f, -0.055f, z0 - 0.35f * L, 0.05f, 0.045f, z0, metal);               // receiver
+    box(-0.035f, -0.16f, z0 - 0.28f * L, 0.035f, -0.055f, z0 - 0.1f * L, cell);   // glowing magazine
+    box(-0.03f, -0.13f, z0 - 0.05f, 0.03f, -0.055f, z0 + 0.05f, dark);            // grip
+    box(-0.01f, 0.045f, z0 - 0.2f * L, 0.01f, 0.08f, z0 - 0.05f, dark);           // sight
     ag_mesh_cylinder(&m, {ax, ay, z0 - 0.85f * L}, 0.035f, 0.55f * L, 12, dark);  // shroud
     ag_mesh_cylinder(&m, {ax, ay, z0 - L}, 0.016f, 0.7f * L, 10, metal);          // barrel
     for (int i = 0; i < 3; i++)  // cooling rings on the shroud
@@ -113,7 +118,8 @@ static float hill_height(const ag_params_t& p, float r, float a) {
     const float top = ag_param(p, "hills.height");
     if (r >= r1) return -1.0f;
     // Up from the inner foot, and down again to a skirt at the outer edge.
-    const float rise = ag_smoothstep(r0, r0 + ag_param(p, "hills.rise"), r) * (1.0f - ag_smoothstep(r1 - 25.0f, r1, r));
+    const float rise =
+        ag_smoothstep(r0, r0 + ag_param(p, "hills.rise"), r) * (1.0f - ag_smoothstep(r1 - 25.0f, r1, r));
     // Noise on the ring's circle (x, y of the angle) so it closes without a seam.
     const float ca = std::cos(a), sa = std::sin(a);
     const float n = ag_fbm3(ca * 2.2f, sa * 2.2f, r * 0.02f, 5, 0.5f, 201);
@@ -135,7 +141,9 @@ ag_mesh_t ag_model_mountains(const ag_params_t& p) {
     auto normal = [&](int i, int j) {
         const float a = 2 * kPi * i / segs, r = ring_r(j), e = 0.5f;
         const float x = r * std::cos(a), y = r * std::sin(a);
-        auto h = [&](float px, float py) { return hill_height(p, std::sqrt(px * px + py * py), std::atan2(py, px)); };
+        auto h = [&](float px, float py) {
+            return hill_height(p, std::sqrt(px * px + py * py), std::atan2(py, px));
+        };
         const float dx = (h(x + e, y) - h(x - e, y)) / (2 * e), dy = (h(x, y + e) - h(x, y - e)) / (2 * e);
         const float l = std::sqrt(dx * dx + dy * dy + 1);
         return vec3{-dx / l, -dy / l, 1 / l};

@@ -25,13 +25,15 @@ static uint32_t mix32(uint32_t h) {
 }
 
 float ag_hash2(int x, int y, uint32_t seed) {
-    const uint32_t h = mix32(static_cast<uint32_t>(x) * 0x8DA6B343u ^ mix32(static_cast<uint32_t>(y) * 0xD8163841u ^ seed));
+    const uint32_t h =
+        mix32(static_cast<uint32_t>(x) * 0x8DA6B343u ^ mix32(static_cast<uint32_t>(y) * 0xD8163841u ^ seed));
     return static_cast<float>(h >> 8) * (1.0f / 16777216.0f);
 }
 
 float ag_hash3(int x, int y, int z, uint32_t seed) {
-    const uint32_t h = mix32(static_cast<uint32_t>(x) * 0x8DA6B343u ^
-                             mix32(static_cast<uint32_t>(y) * 0xD8163841u ^ mix32(static_cast<uint32_t>(z) * 0xCB1AB31Fu ^ seed)));
+    const uint32_t h = mix32(
+        static_cast<uint32_t>(x) * 0x8DA6B343u ^
+        mix32(static_cast<uint32_t>(y) * 0xD8163841u ^ mix32(static_cast<uint32_t>(z) * 0xCB1AB31Fu ^ seed)));
     return static_cast<float>(h >> 8) * (1.0f / 16777216.0f);
 }
 
@@ -43,7 +45,9 @@ static int wrap(int v, int period) {
     return m < 0 ? m + period : m;
 }
 
-float ag_noise2(float x, float y, int period, uint32_t seed) { return ag_noise2xy(x, y, period, period, seed); }
+float ag_noise2(float x, float y, int period, uint32_t seed) {
+    return ag_noise2xy(x, y, period, period, seed);
+}
 
 float ag_noise2xy(float x, float y, int period_x, int period_y, uint32_t seed) {
     const float fx = std::floor(x), fy = std::floor(y);
@@ -63,7 +67,8 @@ float ag_noise3(float x, float y, float z, uint32_t seed) {
     float layer[2];
     for (int k = 0; k < 2; k++) {
         const float a = ag_mix(ag_hash3(ix, iy, iz + k, seed), ag_hash3(ix + 1, iy, iz + k, seed), tx);
-        const float b = ag_mix(ag_hash3(ix, iy + 1, iz + k, seed), ag_hash3(ix + 1, iy + 1, iz + k, seed), tx);
+        const float b =
+            ag_mix(ag_hash3(ix, iy + 1, iz + k, seed), ag_hash3(ix + 1, iy + 1, iz + k, seed), tx);
         layer[k] = ag_mix(a, b, ty);
     }
     return ag_mix(layer[0], layer[1], tz);

@@ -10,8 +10,10 @@
 #include "engine/app/kx_log.h"
 
 static bool write_page(FILE* f, const ogg_page& page) {
-    return std::fwrite(page.header, 1, static_cast<size_t>(page.header_len), f) == static_cast<size_t>(page.header_len) &&
-           std::fwrite(page.body, 1, static_cast<size_t>(page.body_len), f) == static_cast<size_t>(page.body_len);
+    return std::fwrite(page.header, 1, static_cast<size_t>(page.header_len), f) ==
+               static_cast<size_t>(page.header_len) &&
+           std::fwrite(page.body, 1, static_cast<size_t>(page.body_len), f) ==
+               static_cast<size_t>(page.body_len);
 }
 
 int ag_ogg_write(const char* path, const std::vector<float>& samples, int rate, float quality, int serial) {

@@ -92,11 +92,13 @@ buf_t click(float base_hz, float decay_ms, uint64_t seed) {
         const float f = base_hz * partials[k];
         if (f > kRate * 0.45f) continue;
         const float k_decay = 6.9f / (decay_ms / (1 + k * 0.6f) * kRate / 1000.0f);
-        for (size_t i = 0; i < b.size(); i++) b[i] += std::sin(2 * kPi * f * i / kRate) * std::exp(-k_decay * i) / (1 + k);
+        for (size_t i = 0; i < b.size(); i++)
+            b[i] += std::sin(2 * kPi * f * i / kRate) * std::exp(-k_decay * i) / (1 + k);
     }
     buf_t n = noise(0.004f, seed);
     biquad(&n, 1, 2000, 0.7f);
-    for (size_t i = 0; i < n.size() && i < b.size(); i++) b[i] += n[i] * (1 - static_cast<float>(i) / n.size());
+    for (size_t i = 0; i < n.size() && i < b.size(); i++)
+        b[i] += n[i] * (1 - static_cast<float>(i) / n.size());
     return b;
 }
 
@@ -183,7 +185,9 @@ buf_t make_clip(const ag_params_t& p, int index) {
             break;
         }
         case 5: {  // player-hit: a dull body blow with a muffled crunch
-            mix_at(&out, thump(0.35f, ag_param(p, "player_hit.thump_hz"), 45, ag_param(p, "player_hit.decay_ms")), 0, 1.0f);
+            mix_at(&out,
+                   thump(0.35f, ag_param(p, "player_hit.thump_hz"), 45, ag_param(p, "player_hit.decay_ms")),
+                   0, 1.0f);
             buf_t n = noise(0.2f, seed);
             biquad(&n, 0, 700, 0.8f);
             envelope(&n, 1, 90);
@@ -270,7 +274,8 @@ ag_sound_t ag_sound_make(const ag_params_t& p, int index) {
     buf_t b = make_clip(p, index);
     if (b.empty()) return snd;
     fade_ends(&b);
-    const float target = db_to_gain(ag_param(p, std::string(index >= 8 ? "step" : ag_sound_names[index]) + ".level_db"));
+    const float target =
+        db_to_gain(ag_param(p, std::string(index >= 8 ? "step" : ag_sound_names[index]) + ".level_db"));
     const float rms = ag_sound_loudest_rms(b, AG_SOUND_RATE / 20);
     float gain = rms > 0 ? target / rms : 1.0f;
     float peak = 0;

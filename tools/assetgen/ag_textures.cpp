@@ -19,7 +19,8 @@ static constexpr float kPi = 3.14159265358979f;
 ag_image_t ag_tex_ground(const ag_params_t& p) {
     const int n = static_cast<int>(ag_param(p, "ground.size"));
     const int cells = static_cast<int>(ag_param(p, "ground.noise_cells"));
-    const ag_rgb_t dirt = ag_hsv(ag_param(p, "ground.hue"), ag_param(p, "ground.saturation"), ag_param(p, "ground.value"));
+    const ag_rgb_t dirt =
+        ag_hsv(ag_param(p, "ground.hue"), ag_param(p, "ground.saturation"), ag_param(p, "ground.value"));
     const ag_rgb_t moss = ag_hsv(ag_param(p, "ground.moss_hue"), 0.45f, ag_param(p, "ground.value") * 0.9f);
     const float moss_amount = ag_param(p, "ground.moss_amount");
     const float pebbles = ag_param(p, "ground.pebble_cells");
@@ -58,8 +59,11 @@ ag_image_t ag_tex_grass(const ag_params_t& p) {
             const float blades = ag_noise2xy(u * cells * 48, v * cells * 12, cells * 48, cells * 12, 22);
             const float h = hue + 0.05f * (broad - 0.5f);
             ag_rgb_t c = ag_hsv(h, sat * (0.8f + 0.4f * broad), val * (0.7f + 0.5f * blades));
-            const float r = ag_smoothstep(1.0f - rock, 1.0f - rock + 0.06f, ag_fbm2(u * cells, v * cells, cells, 4, 0.6f, 23));
-            const ag_rgb_t stone = ag_rgb_scale(ag_rgb(0.47f, 0.45f, 0.42f), 0.8f + 0.4f * ag_fbm2(u * cells * 6, v * cells * 6, cells * 6, 3, 0.5f, 24));
+            const float r = ag_smoothstep(1.0f - rock, 1.0f - rock + 0.06f,
+                                          ag_fbm2(u * cells, v * cells, cells, 4, 0.6f, 23));
+            const ag_rgb_t stone =
+                ag_rgb_scale(ag_rgb(0.47f, 0.45f, 0.42f),
+                             0.8f + 0.4f * ag_fbm2(u * cells * 6, v * cells * 6, cells * 6, 3, 0.5f, 24));
             c = ag_rgb_mix(c, stone, r);
             ag_image_set(&img, x, y, c);
         }
@@ -150,7 +154,8 @@ ag_image_t ag_tex_crystal(const ag_params_t& p) {
     });
     // No-walk field: a glowing liquid under a grating.
     paint_region(&img, AG_CRYSTAL_HAZARD, [&](float s, float t) {
-        const float swirl = ag_fbm2xy(s * 8 + 3 * ag_noise2xy(s * 4, t * 2, 4, 2, 61), t * 4, 8, 4, 4, 0.55f, 62);
+        const float swirl =
+            ag_fbm2xy(s * 8 + 3 * ag_noise2xy(s * 4, t * 2, 4, 2, 61), t * 4, 8, 4, 4, 0.55f, 62);
         ag_rgb_t c = ag_rgb_scale(field_c, 0.55f + 0.9f * swirl);
         const float bars = std::min(grid_dist(s, 16), grid_dist(t, 8) * 0.5f);
         if (bars < 0.006f) c = ag_rgb(0.12f, 0.13f, 0.15f);
@@ -189,7 +194,8 @@ ag_image_t ag_tex_crystal(const ag_params_t& p) {
 ag_image_t ag_tex_suit(const ag_params_t& p) {
     const int n = 256;
     ag_image_t img = ag_image_make(n, n, 3);
-    const ag_rgb_t suit = ag_hsv(ag_param(p, "suit.hue"), ag_param(p, "suit.saturation"), ag_param(p, "suit.value"));
+    const ag_rgb_t suit =
+        ag_hsv(ag_param(p, "suit.hue"), ag_param(p, "suit.saturation"), ag_param(p, "suit.value"));
     paint_region(&img, AG_T2_SUIT, [&](float s, float t) {
         const float g = ag_fbm2xy(s * 8, t * 16, 8, 16, 4, 0.5f, 101);
         ag_rgb_t c = ag_rgb_scale(suit, 0.8f + 0.35f * g);
@@ -200,7 +206,8 @@ ag_image_t ag_tex_suit(const ag_params_t& p) {
         const float g = ag_fbm2(s * 8, t * 8, 8, 3, 0.5f, 102);
         ag_rgb_t c = ag_rgb_scale(ag_rgb(0.78f, 0.8f, 0.82f), 0.85f + 0.2f * g);
         // A glowing visor band across the middle.
-        if (t > 0.38f && t < 0.6f) c = ag_rgb_mix(ag_rgb(0.2f, 0.9f, 1.0f), ag_rgb(0.05f, 0.3f, 0.45f), std::fabs(t - 0.49f) * 8);
+        if (t > 0.38f && t < 0.6f)
+            c = ag_rgb_mix(ag_rgb(0.2f, 0.9f, 1.0f), ag_rgb(0.05f, 0.3f, 0.45f), std::fabs(t - 0.49f) * 8);
         return c;
     });
     paint_region(&img, AG_T2_METAL, [&](float s, float t) {
@@ -221,20 +228,43 @@ ag_image_t ag_tex_white() {
 void ag_sky_face_dir(int face, float s, float t, float* x, float* y, float* z) {
     const float a = 2 * s - 1, b = 1 - 2 * t;
     switch (face) {
-        case AG_SKY_FR: *x = 1; *y = a; *z = b; break;
-        case AG_SKY_RT: *x = -a; *y = 1; *z = b; break;
-        case AG_SKY_BK: *x = -1; *y = -a; *z = b; break;
-        case AG_SKY_LT: *x = a; *y = -1; *z = b; break;
-        default: *x = 2 * t - 1; *y = a; *z = 1; break;  // up: s runs along y, t along x
+        case AG_SKY_FR:
+            *x = 1;
+            *y = a;
+            *z = b;
+            break;
+        case AG_SKY_RT:
+            *x = -a;
+            *y = 1;
+            *z = b;
+            break;
+        case AG_SKY_BK:
+            *x = -1;
+            *y = -a;
+            *z = b;
+            break;
+        case AG_SKY_LT:
+            *x = a;
+            *y = -1;
+            *z = b;
+            break;
+        default:
+            *x = 2 * t - 1;
+            *y = a;
+            *z = 1;
+            break;  // up: s runs along y, t along x
     }
 }
 
 ag_sky_t ag_sky_make(const ag_params_t& p) {
     ag_sky_t s;
-    s.zenith = ag_hsv(ag_param(p, "sky.zenith_hue"), ag_param(p, "sky.zenith_saturation"), ag_param(p, "sky.zenith_value"));
-    s.horizon = ag_hsv(ag_param(p, "sky.horizon_hue"), ag_param(p, "sky.horizon_saturation"), ag_param(p, "sky.horizon_value"));
+    s.zenith = ag_hsv(ag_param(p, "sky.zenith_hue"), ag_param(p, "sky.zenith_saturation"),
+                      ag_param(p, "sky.zenith_value"));
+    s.horizon = ag_hsv(ag_param(p, "sky.horizon_hue"), ag_param(p, "sky.horizon_saturation"),
+                       ag_param(p, "sky.horizon_value"));
     s.below = ag_hsv(ag_param(p, "sky.below_hue"), 0.25f, ag_param(p, "sky.below_value"));
-    const float az = ag_param(p, "sky.sun_azimuth_deg") * kPi / 180, el = ag_param(p, "sky.sun_elevation_deg") * kPi / 180;
+    const float az = ag_param(p, "sky.sun_azimuth_deg") * kPi / 180,
+                el = ag_param(p, "sky.sun_elevation_deg") * kPi / 180;
     s.sun[0] = std::cos(el) * std::cos(az);
     s.sun[1] = std::cos(el) * std::sin(az);
     s.sun[2] = std::sin(el);
@@ -253,13 +283,15 @@ ag_rgb_t ag_sky_color(const ag_sky_t& sky, float x, float y, float z) {
         c = ag_rgb_mix(sky.horizon, sky.below, ag_smoothstep(0.0f, 0.25f, -z));
     }
     const float cosang = x * sky.sun[0] + y * sky.sun[1] + z * sky.sun[2];
-    const float glow = std::pow(std::max(0.0f, cosang), 8.0f) * 0.35f + std::pow(std::max(0.0f, cosang), 600.0f) * 1.5f;
+    const float glow =
+        std::pow(std::max(0.0f, cosang), 8.0f) * 0.35f + std::pow(std::max(0.0f, cosang), 600.0f) * 1.5f;
     c = ag_rgb_mix(c, ag_rgb(1.0f, 0.93f, 0.75f), ag_clamp01(glow));
     // Clouds: 3D noise on the direction, squashed towards the horizon.
     if (z > -0.05f) {
         const float h = 1.0f / (z + 0.25f);
         const float n = ag_fbm3(x * h * sky.cloud_scale, y * h * sky.cloud_scale, 7.3f, 6, 0.5f, 111);
-        const float cloud = ag_smoothstep(1.0f - sky.cloud_cover, 1.0f - sky.cloud_cover + 0.22f, n) * ag_smoothstep(-0.05f, 0.12f, z);
+        const float cloud = ag_smoothstep(1.0f - sky.cloud_cover, 1.0f - sky.cloud_cover + 0.22f, n) *
+                            ag_smoothstep(-0.05f, 0.12f, z);
         const float lit = 0.82f + 0.18f * ag_clamp01(cosang);
         c = ag_rgb_mix(c, ag_rgb(lit, lit, lit * 0.98f), cloud * 0.85f);
     }
@@ -274,7 +306,8 @@ ag_image_t ag_tex_sky_face(const ag_params_t& p, int face) {
         for (int x = 0; x < n; x++) {
             // Edge texels sit exactly on the cube's edges, so clamped faces meet without a seam.
             float dx, dy, dz;
-            ag_sky_face_dir(face, static_cast<float>(x) / (n - 1), static_cast<float>(y) / (n - 1), &dx, &dy, &dz);
+            ag_sky_face_dir(face, static_cast<float>(x) / (n - 1), static_cast<float>(y) / (n - 1), &dx, &dy,
+                            &dz);
             ag_image_set(&img, x, y, ag_sky_color(sky, dx, dy, dz));
         }
     }
@@ -296,7 +329,8 @@ ag_image_t ag_tex_menu_background(const ag_params_t& p) {
         const float s = static_cast<float>(x) / w;
         for (int layer = 0; layer < 3; layer++) {
             const float f = 3.0f + layer * 2.5f;
-            tops[x * 3 + layer] = 0.5f + 0.07f * layer - 0.18f * ag_fbm2(s * f, layer * 7.1f, 0, 5, 0.5f, 121 + layer);
+            tops[x * 3 + layer] =
+                0.5f + 0.07f * layer - 0.18f * ag_fbm2(s * f, layer * 7.1f, 0, 5, 0.5f, 121 + layer);
         }
         haze_color[x] = ag_sky_color(sky, 1, (s - 0.5f) * 1.9f, 0.02f);
     }
