@@ -262,14 +262,17 @@ TEST_F(ClientTcp, PartialSendsAreQueuedAndTheStreamStaysWhole) {
         ASSERT_EQ(kx_client_socket_send(&sock, 0x100 + (sent & 0xFF), p.data(), (int)p.size()), 0);
     }
     // The peer reads while the client's poll flushes: every frame arrives intact and in order.
-    for (int i = 0; i < sent; i++) {
+    size_t frame = 8 + 3000;
+    bytes_t stream;
+    ASSERT_TRUE(net_test_wait([&] {
         kx_client_socket_poll(&sock);
-        int t = 0;
-        bytes_t payload;
-        ASSERT_TRUE(raw_read_frame(peer, &t, &payload)) << i;
-        ASSERT_EQ(t, 0x100 + (i & 0xFF));
-        ASSERT_EQ(payload, seq_payload(3000, i));
-        if (sock.out_len) kx_client_socket_poll(&sock);
+        raw_read_available(peer, &stream);
+        return stream.size() >= frame * sent;
+    }));
+    ASSERT_EQ(stream.size(), frame * sent);
+    for (int i = 0; i < sent; i++) {
+        bytes_t f(stream.begin() + i * frame, stream.begin() + (i + 1) * frame);
+        ASSERT_EQ(f, net_frame(0x100 + (i & 0xFF), seq_payload(3000, i))) << i;
     }
     EXPECT_EQ(sock.status, KX_SOCK_CONNECTED);
 }

@@ -178,6 +178,12 @@ bool raw_wait_eof(int fd, int timeout_ms) {
     }
 }
 
+void raw_read_available(int fd, bytes_t* out) {
+    uint8_t buf[65536];
+    ssize_t n;
+    while ((n = recv(fd, buf, sizeof(buf), MSG_DONTWAIT)) > 0) out->insert(out->end(), buf, buf + n);
+}
+
 int raw_pending(int fd) {
     int n = 0;
     ioctl(fd, FIONREAD, &n);

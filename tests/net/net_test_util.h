@@ -41,6 +41,8 @@ bool raw_read_frame_of(int fd, int msgtype, bytes_t* payload);
 bool raw_recv_datagram(int fd, bytes_t* out);
 // True once the peer has closed the stream (data before the end is discarded).
 bool raw_wait_eof(int fd, int timeout_ms = NET_TEST_TIMEOUT_MS);
+// Append whatever is waiting on fd without blocking.
+void raw_read_available(int fd, bytes_t* out);
 // Bytes waiting to be read on fd.
 int raw_pending(int fd);
 

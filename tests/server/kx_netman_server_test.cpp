@@ -423,7 +423,7 @@ TEST_F(NetmanServer, TextsAreRelayedToEveryRegisteredUser) {
     bytes_t p;
     ASSERT_TRUE(raw_read_frame_of(alice.fd, 0x110, &p));
     ASSERT_TRUE(raw_send(alice.fd, net_frame(0x110, {'h', 'i', 0})));
-    Poll();
+    PollUntil([&] { return raw_pending(bob.fd) > 0; });
     ASSERT_TRUE(raw_read_frame_of(bob.fd, 0x110, &p));
     EXPECT_EQ(p, bytes_t({'h', 'i', 0}));
     ASSERT_TRUE(raw_read_frame_of(alice.fd, 0x110, &p));
@@ -436,12 +436,8 @@ TEST_F(NetmanServer, DatagramsForUnknownIdsOrFromOtherHostsAreIgnored) {
     kx_netman_user_data_t* ud = kx_netman_server_user(&srv, idx);
     testing::internal::CaptureStdout();
     ASSERT_TRUE(raw_send_to(u.udp, port, net_datagram(0x118, 99, state_msg(99, 0))));
-    net_test_wait(
-        [&] {
-            Poll();
-            return false;
-        },
-        200);
+    ASSERT_TRUE(net_test_wait([&] { return raw_pending(srv.udp.fd) > 0; }));
+    Poll();
     // Another host naming this user's id: built in place, never sent to another address.
     kx_sockaddr_t other{};
     other.sin_family = AF_INET;
