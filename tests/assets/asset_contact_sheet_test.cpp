@@ -399,8 +399,8 @@ TEST_F(ContactSheet, ModelTurntable) {
         float rot_z, rot_y;
     } tiles[] = {
         // The view is wide (about 110 degrees), so the camera stands close.
-        {M_PLAYER, T_T2, true, 0.5f, 1.3f, {0.07f, 0, 0}, {0, 0, 0.6f}, kPi / 2, 0},  // walking along +x
-        {M_PLAYER, T_T2, true, 0.5f, 1.3f, {0, 0, 0.07f}, {0, 0, 0.6f}, kPi, 0},      // walking along +y
+        {M_PLAYER, T_T2, true, 0.5f, 0.8f, {0.07f, 0, 0}, {0, 0, 0.6f}, kPi / 2, 0},  // walking along +x
+        {M_PLAYER, T_T2, true, 0.5f, 0.8f, {0, 0, 0.07f}, {0, 0, 0.6f}, kPi, 0},      // walking along +y
         {M_REDCROSS, T_CRYSTAL, false, 0.075f, 0.7f, {1.1f, 1.9f, 1.3f}, {0, 0, 0}, 0.6f, 0},
         {M_SPHERE, T_CRYSTAL, false, 4.4f, 1.8f, {0.9f, 1.3f, 1.1f}, {0, 0, 0}, 0, 0},
         {M_LASER, T_WHITE, false, 0.3f, 0.5f, {1, 0.2f, 0.2f}, {0, 0, 0}, 0.4f, 0},

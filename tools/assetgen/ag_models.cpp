@@ -8,38 +8,45 @@
 
 static constexpr float kPi = 3.14159265358979f;
 
+// A tube along -y (forward for the figure) starting at `from`.
+static void forward_tube(ag_mesh_t* m, vec3 from, float radius, float length, const ag_region_t& r) {
+    ag_mesh_t part;
+    ag_mesh_cylinder(&part, {0, 0, 0}, radius, length, 10, r);
+    mat4 M = ag_translation(from.x, from.y, from.z);
+    kx_mat4_rotate(&M, 1.5707963f, 1, 0, 0);  // +z turns into -y
+    ag_mesh_transform(&part, M);
+    ag_mesh_append(m, part);
+}
+
 ag_mesh_t ag_model_testplayer(const ag_params_t& p) {
-    // Built in world units, then divided by the draw scale.
-    const float h = ag_param(p, "player.height");
-    const float k = h / 1.2f;  // proportions below are for a 1.2-unit figure
+    // Built in world units for a 1.2-unit figure facing -y, then sized and divided
+    // by the draw scale.
+    const float k = ag_param(p, "player.height") / 1.2f;
     ag_mesh_t m;
     const ag_region_t suit = AG_T2_SUIT, metal = AG_T2_METAL;
-    ag_mesh_box(&m, {-0.16f * k, -0.07f * k, 0}, {-0.03f * k, 0.08f * k, 0.55f * k}, suit);  // legs
-    ag_mesh_box(&m, {0.03f * k, -0.07f * k, 0}, {0.16f * k, 0.08f * k, 0.55f * k}, suit);
-    ag_mesh_box(&m, {-0.17f * k, -0.1f * k, -0.001f}, {-0.02f * k, 0.1f * k, 0.08f * k}, metal);  // boots
-    ag_mesh_box(&m, {0.02f * k, -0.1f * k, -0.001f}, {0.17f * k, 0.1f * k, 0.08f * k}, metal);
-    ag_mesh_box(&m, {-0.19f * k, -0.1f * k, 0.52f * k}, {0.19f * k, 0.1f * k, 0.9f * k}, suit);  // torso
-    ag_mesh_box(&m, {-0.15f * k, -0.13f * k, 0.62f * k}, {0.15f * k, -0.09f * k, 0.86f * k},
-                metal);  // chest plate
-    ag_mesh_sphere(&m, {-0.24f * k, 0, 0.86f * k}, {0.09f * k, 0.09f * k, 0.07f * k}, 10, 6,
-                   metal);  // shoulders
-    ag_mesh_sphere(&m, {0.24f * k, 0, 0.86f * k}, {0.09f * k, 0.09f * k, 0.07f * k}, 10, 6, metal);
-    ag_mesh_box(&m, {-0.3f * k, -0.05f * k, 0.6f * k}, {-0.2f * k, 0.05f * k, 0.86f * k},
-                suit);  // upper arms
-    ag_mesh_box(&m, {0.2f * k, -0.05f * k, 0.6f * k}, {0.3f * k, 0.05f * k, 0.86f * k}, suit);
-    ag_mesh_box(&m, {-0.28f * k, -0.32f * k, 0.6f * k}, {-0.2f * k, -0.02f * k, 0.68f * k},
-                suit);  // forearms, forward
-    ag_mesh_box(&m, {0.2f * k, -0.32f * k, 0.6f * k}, {0.28f * k, -0.02f * k, 0.68f * k}, suit);
-    ag_mesh_box(&m, {-0.05f * k, -0.55f * k, 0.62f * k}, {0.05f * k, -0.05f * k, 0.72f * k}, metal);  // rifle
-    ag_mesh_box(&m, {-0.25f * k, -0.36f * k, 0.6f * k}, {0.25f * k, -0.3f * k, 0.7f * k}, metal);  // grip bar
-    ag_mesh_cylinder(&m, {0, 0, 0.88f * k}, 0.06f * k, 0.08f * k, 8, suit);                        // neck
-    ag_mesh_sphere(&m, {0, 0, 1.04f * k}, {0.13f * k, 0.14f * k, 0.15f * k}, 14, 10, AG_T2_HELMET);
+    for (float side : {-1.0f, 1.0f}) {
+        const float x = 0.09f * side;
+        ag_mesh_box(&m, {x - 0.075f, -0.11f, 0}, {x + 0.075f, 0.08f, 0.08f}, metal);       // boot
+        ag_mesh_cone(&m, {x, 0, 0.07f}, 0.06f, 0.085f, 0.46f, 10, suit);                   // leg
+        ag_mesh_sphere(&m, {x, -0.02f, 0.3f}, {0.07f, 0.06f, 0.06f}, 8, 6, metal);         // knee pad
+        ag_mesh_sphere(&m, {0.25f * side, 0, 0.86f}, {0.1f, 0.1f, 0.075f}, 10, 6, metal);  // shoulder
+        ag_mesh_cylinder(&m, {0.25f * side, 0, 0.62f}, 0.05f, 0.24f, 10, suit);            // upper arm
+        forward_tube(&m, {0.21f * side, 0.0f, 0.64f}, 0.045f, 0.3f, suit);                 // forearm
+    }
+    ag_mesh_box(&m, {-0.17f, -0.09f, 0.5f}, {0.17f, 0.09f, 0.62f}, metal);    // hips
+    ag_mesh_box(&m, {-0.2f, -0.1f, 0.6f}, {0.2f, 0.11f, 0.9f}, suit);         // torso
+    ag_mesh_box(&m, {-0.15f, -0.13f, 0.64f}, {0.15f, -0.09f, 0.86f}, metal);  // chest plate
+    ag_mesh_box(&m, {-0.13f, 0.1f, 0.58f}, {0.13f, 0.21f, 0.86f}, metal);     // back pack
+    ag_mesh_box(&m, {-0.2f, -0.34f, 0.6f}, {0.2f, -0.28f, 0.68f}, metal);     // hands on the grip
+    ag_mesh_box(&m, {-0.05f, -0.5f, 0.61f}, {0.05f, -0.08f, 0.73f}, metal);   // rifle body
+    forward_tube(&m, {0, -0.5f, 0.68f}, 0.022f, 0.15f, metal);                // rifle barrel
+    ag_mesh_cylinder(&m, {0, 0, 0.88f}, 0.06f, 0.08f, 8, suit);               // neck
+    ag_mesh_sphere(&m, {0, 0, 1.04f}, {0.13f, 0.14f, 0.15f}, 14, 10, AG_T2_HELMET);
     // Visor on the face side (-y), so the figure's heading reads from afar.
-    ag_mesh_box(&m, {-0.1f * k, -0.15f * k, 1.0f * k}, {0.1f * k, -0.1f * k, 1.08f * k},
-                {0.55f, 0.22f, 0.95f, 0.28f});
+    ag_mesh_box(&m, {-0.1f, -0.15f, 1.0f}, {0.1f, -0.1f, 1.08f}, {0.55f, 0.22f, 0.95f, 0.28f});
     mat4 S;
     kx_mat4_identity(&S);
-    kx_mat4_scale(&S, 1.0f / ag_param(p, "player.draw_scale"));
+    kx_mat4_scale(&S, k / ag_param(p, "player.draw_scale"));
     ag_mesh_transform(&m, S);
     return m;
 }
