@@ -35,11 +35,11 @@ float region_coord(float lo, float hi, float t) {
     return lo + pad + (hi - lo - 2 * pad) * t;
 }
 
-// Top face of cells [cx0, cx1) in row cy at height z; cx1 - cx0 stays inside one tile.
-void top_run(map_ctx_t* c, int cx0, int cx1, int cy, float z, const ag_region_t& r, float tile_v) {
+// Top face of cells [cx0, cx1) x [cy0, cy1) at height z; the rectangle stays inside one tile.
+void top_rect(map_ctx_t* c, int cx0, int cx1, int cy0, int cy1, float z, const ag_region_t& r, float tile_v) {
     const ag_level_grid_t& g = c->g;
     const float x0 = g.x0 + cx0 * g.cell, x1 = g.x0 + cx1 * g.cell;
-    const float y0 = g.y0 + cy * g.cell, y1 = y0 + g.cell;
+    const float y0 = g.y0 + cy0 * g.cell, y1 = g.y0 + cy1 * g.cell;
     const float tx = std::floor((x0 + 1e-3f) / c->tile) * c->tile;
     const float ty = std::floor((y0 + 1e-3f) / tile_v) * tile_v;
     const float u0 = region_coord(r.u0, r.u1, (x0 - tx) / c->tile),
@@ -192,50 +192,86 @@ ag_mesh_t ag_model_map(const ag_params_t& p) {
                 return 0;
         }
     };
+    // Greedy rectangles of equal tops, each inside one tile so its texture maps once.
+    std::vector<unsigned char> done(g.kind.size(), 0);
+    auto tile_of = [](float w, float tile) { return static_cast<int>(std::floor((w + 1e-3f) / tile)); };
     for (int cy = 0; cy < g.ny; cy++) {
-        int cx = 0;
-        while (cx < g.nx) {
+        for (int cx = 0; cx < g.nx; cx++) {
             ag_region_t r;
             float tv;
             const int key = top_of(cx, cy, &r, &tv);
-            if (key == 0) {
-                cx++;
-                continue;
-            }
-            // Extend the run while the look stays the same and the run stays within one tile.
-            const int tile_index = static_cast<int>(std::floor((g.x0 + cx * g.cell + 1e-3f) / c.tile));
-            int end = cx + 1;
-            while (end < g.nx && end - cx < per_tile) {
+            if (key == 0 || done[cy * g.nx + cx]) continue;
+            auto same = [&](int x, int y) {
                 ag_region_t r2;
                 float tv2;
-                if (top_of(end, cy, &r2, &tv2) != key) break;
-                if (static_cast<int>(std::floor((g.x0 + end * g.cell + 1e-3f) / c.tile)) != tile_index) break;
-                end++;
+                return !done[y * g.nx + x] && top_of(x, y, &r2, &tv2) == key;
+            };
+            const int tx = tile_of(g.x0 + cx * g.cell, c.tile), ty = tile_of(g.y0 + cy * g.cell, tv);
+            int x_end = cx + 1;
+            while (x_end < g.nx && same(x_end, cy) && tile_of(g.x0 + x_end * g.cell, c.tile) == tx) x_end++;
+            int y_end = cy + 1;
+            while (y_end < g.ny && tile_of(g.y0 + y_end * g.cell, tv) == ty) {
+                bool row = true;
+                for (int x = cx; x < x_end && row; x++) row = same(x, y_end);
+                if (!row) break;
+                y_end++;
             }
-            top_run(&c, cx, end, cy, c.height[c.at(cx, cy)], r, tv);
-            cx = end;
+            for (int y = cy; y < y_end; y++)
+                for (int x = cx; x < x_end; x++) done[y * g.nx + x] = 1;
+            top_rect(&c, cx, x_end, cy, y_end, c.height[c.at(cx, cy)], r, tv);
         }
     }
 
-    // Sides: each cell edge where this cell is higher than its neighbour.
+    // Sides: each cell edge where this cell is higher than its neighbour; runs of
+    // equal edges along a line (within one tile) become one quad.
     const int dirs[4][2] = {{1, 0}, {-1, 0}, {0, 1}, {0, -1}};
-    for (int cy = 0; cy < g.ny; cy++) {
-        for (int cx = 0; cx < g.nx; cx++) {
-            const int k = c.at(cx, cy);
-            const float zhi = c.height[k];
-            for (const auto& d : dirs) {
-                const float zlo = c.height[c.at(cx + d[0], cy + d[1])];
-                if (zhi <= zlo) continue;
+    for (const auto& d : dirs) {
+        const bool along_y = d[0] != 0;  // faces towards +-x run along y
+        const int lines = along_y ? g.nx : g.ny, steps = along_y ? g.ny : g.nx;
+        for (int line = 0; line < lines; line++) {
+            auto cell_at = [&](int i, int* cx, int* cy) {
+                *cx = along_y ? line : i, *cy = along_y ? i : line;
+            };
+            auto edge = [&](int i, int* kind, float* zlo) {  // 0 when this edge shows no face
+                int cx, cy;
+                cell_at(i, &cx, &cy);
+                *kind = c.at(cx, cy);
+                *zlo = c.height[c.at(cx + d[0], cy + d[1])];
+                return c.height[*kind] > *zlo;
+            };
+            int i = 0;
+            while (i < steps) {
+                int kind;
+                float zlo;
+                if (!edge(i, &kind, &zlo)) {
+                    i++;
+                    continue;
+                }
+                const float start_w = (along_y ? g.y0 : g.x0) + i * g.cell;
+                const int tile_index = static_cast<int>(std::floor((start_w + 1e-3f) / c.tile));
+                int end = i + 1;
+                while (end < steps && end - i < per_tile) {
+                    int kind2;
+                    float zlo2;
+                    if (!edge(end, &kind2, &zlo2) || kind2 != kind || zlo2 != zlo) break;
+                    const float w = (along_y ? g.y0 : g.x0) + end * g.cell;
+                    if (static_cast<int>(std::floor((w + 1e-3f) / c.tile)) != tile_index) break;
+                    end++;
+                }
+                int cx, cy;
+                cell_at(i, &cx, &cy);
                 const float x0 = g.x0 + cx * g.cell, y0 = g.y0 + cy * g.cell;
+                const float run = (end - i) * g.cell;
                 float ax, ay, bx, by;
-                if (d[0] != 0) {
+                if (along_y) {
                     ax = bx = d[0] > 0 ? x0 + g.cell : x0;
-                    ay = y0, by = y0 + g.cell;
+                    ay = y0, by = y0 + run;
                 } else {
                     ay = by = d[1] > 0 ? y0 + g.cell : y0;
-                    ax = x0, bx = x0 + g.cell;
+                    ax = x0, bx = x0 + run;
                 }
-                side(&c, ax, ay, bx, by, zlo, zhi, d[0], d[1], k);
+                side(&c, ax, ay, bx, by, zlo, c.height[kind], d[0], d[1], kind);
+                i = end;
             }
         }
     }
