@@ -377,7 +377,9 @@ TEST_F(ContactSheet, GameViews) {
         {{{-48.0f, -48.0f, 22.0f}, -0.75f, kPi / 2 - 0.5f},
          -1,
          60,
-         0},  // overview from above the south-west corner
+         0},                                                 // overview from above the south-west corner
+        {{{0, 0, 1.0f}, -kPi / 4, kPi * 0.82f}, -1, 60, 0},  // up into a corner of the sky box (fr, rt, up)
+        {{{0, 0, 1.0f}, kPi * 0.75f, kPi * 0.82f}, -1, 60, 0},  // and the opposite one (bk, lt, up)
     };
     for (size_t i = 0; i < sizeof views / sizeof views[0]; i++) {
         draw_frame(views[i]);
