@@ -162,8 +162,11 @@ int kx_client_socket_send(kx_client_socket_t* sock, int msgtype, const void* dat
         return -1;
     }
     if (len < 0) len = 0;
-    if (len > KX_NET_MAX_PAYLOAD)
-        len = KX_NET_MAX_PAYLOAD;  // callers keep to the limit; never overrun send_buf
+    if (len > KX_NET_MAX_PAYLOAD) {
+        // A frame cannot say more; cutting it would hand the peer a corrupt message.
+        kxLog("SOCK CLIENT: frame of %d bytes is above %d, not sent \n", len, KX_NET_MAX_PAYLOAD);
+        return -1;
+    }
     int total;
     if (sock->flags & KX_SOCK_FLAG_RAW) {
         if (len) std::memcpy(sock->send_buf, data, len);

@@ -71,7 +71,8 @@ int kx_client_socket_connect(kx_client_socket_t* sock, const char* host, int por
 // OnDisconnect(user, reason, code), whose result it returns (0 when already disconnected).
 int kx_client_socket_disconnect(kx_client_socket_t* sock, int reason, int code);
 // Send one frame on a connected TCP record (len <= 8192). 0 on success (possibly queued);
-// -1 when not connected, on a UDP record or when the peer is gone; errno when the send failed.
+// -1 when not connected, on a UDP record, above 8192 bytes or when the peer is gone; errno when
+// the send failed.
 int kx_client_socket_send(kx_client_socket_t* sock, int msgtype, const void* data, int len);
 // Send one datagram on a UDP record; header is the caller's 16-byte header (its version is
 // set to 2, its len gives the payload size). 0 when handed to the system, -1 otherwise.

@@ -173,7 +173,10 @@ int kx_server_socket_find(kx_server_socket_t* server, int id) {
 int kx_server_socket_send(kx_server_socket_t* server, int index, int msgtype, const void* data, int len) {
     if (index < 0 || index >= server->client_count) return -1;
     if (len < 0) len = 0;
-    if (len > KX_NET_MAX_PAYLOAD) len = KX_NET_MAX_PAYLOAD;
+    if (len > KX_NET_MAX_PAYLOAD) {
+        kxLog("SOCK SRV: frame of %d bytes is above %d, not sent \n", len, KX_NET_MAX_PAYLOAD);
+        return -1;
+    }
     kx_net_wire_write_frame(server->send_buf, (uint16_t)len, (uint16_t)msgtype);
     if (len) std::memcpy(server->send_buf + KX_NET_FRAME_HEADER, data, len);
     int total = len + KX_NET_FRAME_HEADER;

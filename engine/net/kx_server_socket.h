@@ -61,7 +61,8 @@ void kx_server_socket_deferred_kick(kx_server_socket_t* server, int index, int r
 void kx_server_socket_kick(kx_server_socket_t* server, int index, int reason, int code);
 // Slot index of the client with this id, or -1.
 int kx_server_socket_find(kx_server_socket_t* server, int id);
-// One frame to client index. 0 (sent or queued), errno or -1 after marking a deferred kick.
+// One frame to client index. 0 (sent or queued); -1 for an unknown index or a payload above
+// 8192 bytes (nothing sent); errno or -1 after marking a deferred kick.
 int kx_server_socket_send(kx_server_socket_t* server, int index, int msgtype, const void* data, int len);
 // kx_server_socket_send to every client in slot order.
 void kx_server_socket_broadcast(kx_server_socket_t* server, int msgtype, const void* data, int len);

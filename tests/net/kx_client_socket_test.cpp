@@ -217,6 +217,14 @@ TEST_F(ClientTcp, SendOnConnectedRecordWritesOneFrame) {
     ASSERT_TRUE(raw_read_frame(peer, &t, &payload));
     EXPECT_EQ(t, 0x110);
     EXPECT_EQ(payload, data);
+    // Too long for a frame: refused whole rather than cut.
+    bytes_t big(8193, 1);
+    EXPECT_EQ(kx_client_socket_send(&sock, 0x110, big.data(), 8193), -1);
+    EXPECT_EQ(sock.status, KX_SOCK_CONNECTED);
+    EXPECT_EQ(kx_client_socket_send(&sock, 0x111, big.data(), 8192), 0);
+    ASSERT_TRUE(raw_read_frame(peer, &t, &payload));
+    EXPECT_EQ(t, 0x111);
+    EXPECT_EQ(payload.size(), 8192u);
 }
 
 TEST_F(ClientTcp, DisconnectTwiceCallsBackOnce) {
