@@ -306,7 +306,17 @@ int kx_netman_server_handle_message(kx_netman_server_t* server, int index, int m
     } else if (type == KX_NETMAN_TEXT) {
         kxLog("Got TEXT message from user %d: %.*s \n", c->id, kx_net_text_len(payload, len),
               kx_net_text(payload));
-        kx_netman_server_broadcast(server, KX_NETMAN_TEXT, payload, len);
+        int tl = kx_net_text_len(payload, len);
+        if (tl < len) {
+            kx_netman_server_broadcast(server, KX_NETMAN_TEXT, payload, len);
+        } else {
+            // Relayed texts always end in a NUL, so no receiver reads past a sender's bytes.
+            static char text[KX_NET_MAX_PAYLOAD];
+            if (tl > KX_NET_MAX_PAYLOAD - 1) tl = KX_NET_MAX_PAYLOAD - 1;
+            if (tl) std::memcpy(text, payload, tl);
+            text[tl] = 0;
+            kx_netman_server_broadcast(server, KX_NETMAN_TEXT, text, tl + 1);
+        }
     }
     server->OnBuffer(index, type, payload, len, server);
     return 0;

@@ -451,6 +451,11 @@ TEST_F(NetmanServer, TextsAreRelayedToEveryRegisteredUser) {
     EXPECT_EQ(p, bytes_t({'h', 'i', 0}));
     ASSERT_TRUE(raw_read_frame_of(alice.fd, 0x110, &p));
     EXPECT_EQ(p, bytes_t({'h', 'i', 0}));
+    // A text without its NUL goes on with one added.
+    ASSERT_TRUE(raw_send(alice.fd, net_frame(0x110, {'y', 'o'})));
+    PollUntil([&] { return raw_pending(bob.fd) > 0; });
+    ASSERT_TRUE(raw_read_frame_of(bob.fd, 0x110, &p));
+    EXPECT_EQ(p, bytes_t({'y', 'o', 0}));
 }
 
 TEST_F(NetmanServer, DatagramsForUnknownIdsOrFromOtherHostsAreIgnored) {
