@@ -9,11 +9,10 @@
 #include "engine/gui/kx_font.h"
 #include "engine/gui/kx_text_layout.h"
 
-inline kx_font_t test_font(float scale = 1.0f, int size = 10) {
+inline kx_font_t test_font() {
     kx_font_t f{};
-    f.texture = 0;
-    f.scale = scale;
-    f.size = size;
+    f.scale = 1.0f;
+    f.size = 10;  // lines 12 apart
     for (int c = 0; c < 256; c++) {
         f.advance[c] = 10.0f;
         const float g[8] = {0.0f, -10.0f, 8.0f, 0.0f, c / 256.0f, 0.0f, (c + 1) / 256.0f, 1.0f};
@@ -24,20 +23,17 @@ inline kx_font_t test_font(float scale = 1.0f, int size = 10) {
 
 // One drawn quad read back from a vertex array.
 struct text_quad_t {
-    int byte_index;
     int byte;
     float x0, y0, x1, y1;
 };
 
 inline std::vector<text_quad_t> drawn_quads(const std::vector<float>& v) {
     std::vector<text_quad_t> out;
-    const size_t n = v.size() / KX_TEXT_FLOATS_PER_BYTE;
-    for (size_t i = 0; i < n; i++) {
-        const float* q = v.data() + i * KX_TEXT_FLOATS_PER_BYTE;
-        if (q[3] == 0.0f) continue;  // undrawn
+    for (size_t i = 0; i < v.size(); i += KX_TEXT_FLOATS_PER_BYTE) {
+        const float* q = &v[i];
         const float* last = q + 5 * KX_TEXT_FLOATS_PER_VERTEX;
-        out.push_back(
-            {static_cast<int>(i), static_cast<int>(q[4] * 256.0f + 0.5f), q[0], q[1], last[0], last[1]});
+        if (q[3] != 0.0f)
+            out.push_back({static_cast<int>(q[4] * 256.0f + 0.5f), q[0], q[1], last[0], last[1]});
     }
     return out;
 }

@@ -16,7 +16,8 @@ static bool write_page(FILE* f, const ogg_page& page) {
                static_cast<size_t>(page.body_len);
 }
 
-int ag_ogg_write(const char* path, const std::vector<float>& samples, int rate, float quality, int serial) {
+int ag_ogg_write(const char* path, const std::vector<float>& samples, int rate, float quality, int serial,
+                 int channels) {
     FILE* f = std::fopen(path, "wb");
     if (!f) {
         kxLog("assetgen: can't write %s \n", path);
@@ -24,8 +25,8 @@ int ag_ogg_write(const char* path, const std::vector<float>& samples, int rate, 
     }
     vorbis_info vi;
     vorbis_info_init(&vi);
-    if (vorbis_encode_init_vbr(&vi, 1, rate, quality)) {
-        kxLog("assetgen: vorbis encoder refused %d Hz q%.2f \n", rate, quality);
+    if (channels < 1 || vorbis_encode_init_vbr(&vi, channels, rate, quality)) {
+        kxLog("assetgen: vorbis encoder refused %d ch %d Hz q%.2f \n", channels, rate, quality);
         vorbis_info_clear(&vi);
         std::fclose(f);
         return -1;
@@ -48,14 +49,15 @@ int ag_ogg_write(const char* path, const std::vector<float>& samples, int rate, 
     ogg_page page;
     while (ogg_stream_flush(&os, &page)) ok = ok && write_page(f, page);
 
-    const size_t chunk = 1024;
-    size_t pos = 0;
+    const size_t chunk = 1024, ch = static_cast<size_t>(channels), frames = samples.size() / ch;
+    size_t pos = 0;  // in frames
     bool eos = false;
     while (!eos) {
-        const size_t n = pos < samples.size() ? std::min(chunk, samples.size() - pos) : 0;
+        const size_t n = pos < frames ? std::min(chunk, frames - pos) : 0;
         if (n > 0) {
             float** buffer = vorbis_analysis_buffer(&vd, static_cast<int>(n));
-            for (size_t i = 0; i < n; i++) buffer[0][i] = samples[pos + i];
+            for (size_t c = 0; c < ch; c++)
+                for (size_t i = 0; i < n; i++) buffer[c][i] = samples[(pos + i) * ch + c];
             vorbis_analysis_wrote(&vd, static_cast<int>(n));
             pos += n;
         } else {

@@ -1,4 +1,4 @@
-// Ogg Vorbis writer for mono sounds (libvorbisenc, VBR). The stream's serial
+// Ogg Vorbis writer (libvorbisenc, VBR); the game's sounds are mono. The stream's serial
 // number is given by the caller and no comment tags are written, so the same
 // samples always give the same bytes.
 // Depends on libvorbisenc, libogg.
@@ -6,5 +6,6 @@
 
 #include <vector>
 
-// Encodes `samples` (mono, -1..1) at `rate` Hz; returns 0, or -1 after a log line.
-int ag_ogg_write(const char* path, const std::vector<float>& samples, int rate, float quality, int serial);
+// Encodes `samples` (-1..1, `channels` interleaved) at `rate` Hz; returns 0, or -1 after a log line.
+int ag_ogg_write(const char* path, const std::vector<float>& samples, int rate, float quality, int serial,
+                 int channels = 1);
