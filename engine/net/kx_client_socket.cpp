@@ -3,7 +3,6 @@
 // Depends on kx_sock, kx_net_wire, kx_log.
 #include "engine/net/kx_client_socket.h"
 
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -16,59 +15,35 @@
 
 namespace {
 
-int default_buf(int index, int msgtype, const uint8_t*, int len) {
+// End the connection after a failed send (kx_sock_send_queued's failure); its result.
+int send_failed(kx_client_socket_t* sock, int r) {
+    if (r == -1) {
+        kxLog("%s\n", "SOCK Lost Connection, case 152");
+        kx_client_socket_disconnect(sock, KX_SOCK_REASON_SEND_ZERO, 152);
+        return -1;
+    }
+    kxLog("SOCK cannot write (n=%d) \n", -1);
+    kx_client_socket_disconnect(sock, KX_SOCK_REASON_SEND, r);
+    return r;
+}
+
+}  // namespace
+
+int kx_client_socket_default_buf(int index, int msgtype, const uint8_t*, int len) {
     std::printf("Event Buf Handler: %d, msg=%d, len=%d \n", index, msgtype, len);
     return 0;
 }
 
-int default_udp_buf(void*, const kx_sockaddr_t*, const uint8_t* header, const uint8_t*) {
+int kx_client_socket_default_udp_buf(void*, const kx_sockaddr_t*, const uint8_t* header, const uint8_t*) {
     kx_net_datagram_header_t h = kx_net_wire_read_datagram(header);
     std::printf("Empty UDP Buf Event Handler: %d, msg %d, len %d\n", (int)h.id, h.msgtype, h.len);
     return 0;
 }
 
-int default_event(void*, int a, int b) {
+int kx_client_socket_default_event(void*, int a, int b) {
     std::printf("Event Handler: %d, %d \n", a, b);
     return 0;
 }
-
-// Hand queued bytes to the system. 0 when all or part went (or nothing could go yet),
-// -1 after a disconnect.
-int flush_queue(kx_client_socket_t* sock) {
-    while (sock->out_len > 0) {
-        int n = (int)send(sock->fd, (const char*)sock->out_buf, sock->out_len, MSG_NOSIGNAL);
-        if (n < 0) {
-            int err = kx_sock_errno();
-            if (kx_sock_would_block(err)) return 0;
-            kxLog("SOCK cannot write (n=%d) \n", n);
-            kx_client_socket_disconnect(sock, KX_SOCK_REASON_SEND, err);
-            return -1;
-        }
-        if (n == 0) {
-            kxLog("%s\n", "SOCK Lost Connection, case 152");
-            kx_client_socket_disconnect(sock, KX_SOCK_REASON_SEND_ZERO, 152);
-            return -1;
-        }
-        std::memmove(sock->out_buf, sock->out_buf + n, sock->out_len - n);
-        sock->out_len -= n;
-    }
-    return 0;
-}
-
-// Keep bytes the system did not take; a full queue ends the connection rather than
-// letting the stream lose part of a frame.
-int enqueue(kx_client_socket_t* sock, const uint8_t* data, int len) {
-    if (sock->out_len + len > KX_CLIENT_SOCKET_QUEUE_SIZE) {
-        kxLog("SOCK cannot write (n=%d) \n", -1);
-        kx_client_socket_disconnect(sock, KX_SOCK_REASON_SEND, EAGAIN);
-        return EAGAIN;
-    }
-    std::memcpy(sock->out_buf + sock->out_len, data, len);
-    sock->out_len += len;
-    return 0;
-}
-
-}  // namespace
 
 void kx_client_socket_init(kx_client_socket_t* sock, void* user) {
     kxLog("%s\n", "SOCK CLIENT Init");
@@ -79,10 +54,10 @@ void kx_client_socket_init(kx_client_socket_t* sock, void* user) {
     sock->send_buf = (uint8_t*)std::calloc(1, KX_NET_SEND_BUF_SIZE);
     sock->out_buf = (uint8_t*)std::calloc(1, KX_CLIENT_SOCKET_QUEUE_SIZE);
     sock->user = user;
-    sock->OnBuf = default_buf;
-    sock->OnUdpBuf = default_udp_buf;
-    sock->OnConnect = default_event;
-    sock->OnDisconnect = default_event;
+    sock->OnBuf = kx_client_socket_default_buf;
+    sock->OnUdpBuf = kx_client_socket_default_udp_buf;
+    sock->OnConnect = kx_client_socket_default_event;
+    sock->OnDisconnect = kx_client_socket_default_event;
 }
 
 void kx_client_socket_term(kx_client_socket_t* sock) {
@@ -176,26 +151,9 @@ int kx_client_socket_send(kx_client_socket_t* sock, int msgtype, const void* dat
         if (len) std::memcpy(sock->send_buf + KX_NET_FRAME_HEADER, data, len);
         total = (uint16_t)(len + KX_NET_FRAME_HEADER);
     }
-    // Older bytes go first: a frame never overtakes a queued one.
-    if (sock->out_len > 0) {
-        if (flush_queue(sock) != 0) return -1;
-        if (sock->out_len > 0) return enqueue(sock, sock->send_buf, total);
-    }
-    int n = (int)send(sock->fd, (const char*)sock->send_buf, total, MSG_NOSIGNAL);
-    if (n < 0) {
-        int err = kx_sock_errno();
-        if (kx_sock_would_block(err)) return enqueue(sock, sock->send_buf, total);
-        kxLog("SOCK cannot write (n=%d) \n", n);
-        kx_client_socket_disconnect(sock, KX_SOCK_REASON_SEND, err);
-        return err;
-    }
-    if (n == 0 && total > 0) {
-        kxLog("%s\n", "SOCK Lost Connection, case 152");
-        kx_client_socket_disconnect(sock, KX_SOCK_REASON_SEND_ZERO, 152);
-        return -1;
-    }
-    if (n < total) return enqueue(sock, sock->send_buf + n, total - n);
-    return 0;
+    int r = kx_sock_send_queued(sock->fd, sock->out_buf, &sock->out_len, KX_CLIENT_SOCKET_QUEUE_SIZE,
+                                sock->send_buf, total);
+    return r == 0 ? 0 : send_failed(sock, r);
 }
 
 int kx_client_socket_udp_send(kx_client_socket_t* sock, uint8_t* header, const void* data) {
@@ -301,7 +259,13 @@ int kx_client_socket_poll(kx_client_socket_t* sock) {
         return 0;
     }
     if (sock->flags & KX_SOCK_FLAG_RAW) return 0;
-    if (sock->out_len > 0 && flush_queue(sock) != 0) return -1;
+    if (sock->out_len > 0) {
+        int r = kx_sock_queue_flush(sock->fd, sock->out_buf, &sock->out_len);
+        if (r != 0) {
+            send_failed(sock, r);
+            return -1;
+        }
+    }
     // A pending partial frame is at most 8199 bytes, so there is always room to read.
     int space = KX_NET_MAX_FRAME - sock->buffer_recv_pos;
     int n = (int)recv(sock->fd, (char*)sock->recv_buf + sock->buffer_recv_pos, space, 0);

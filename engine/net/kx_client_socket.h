@@ -58,6 +58,12 @@ struct kx_client_socket_t {
     int out_len;
 };
 
+// The printing defaults that init installs (the server sockets install them too).
+int kx_client_socket_default_buf(int index, int msgtype, const uint8_t* payload, int len);
+int kx_client_socket_default_udp_buf(void* user, const kx_sockaddr_t* from, const uint8_t* header,
+                                     const uint8_t* payload);
+int kx_client_socket_default_event(void* user, int a, int b);
+
 // Log "SOCK CLIENT Init", clear the record, allocate both buffers and the output queue,
 // store user, install the printing default callbacks.
 void kx_client_socket_init(kx_client_socket_t* sock, void* user);

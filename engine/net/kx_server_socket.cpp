@@ -1,9 +1,8 @@
 // Server transport, TCP side: accept, per-client frame splitting, sends with a
 // per-client output queue, deferred and immediate kicks.
-// Frame layout: kx_net_wire.h. Depends on kx_sock, kx_net_wire, kx_log.
+// Frame layout: kx_net_wire.h. Depends on kx_sock, kx_net_wire, kx_client_socket (default handlers), kx_log.
 #include "engine/net/kx_server_socket.h"
 
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -11,16 +10,6 @@
 #include "engine/app/kx_log.h"
 
 namespace {
-
-int default_buf(int index, int msgtype, const uint8_t*, int len) {
-    std::printf("Event Buf Handler: %d, msg=%d, len=%d \n", index, msgtype, len);
-    return 0;
-}
-
-int default_event(void*, int a, int b) {
-    std::printf("Event Handler: %d, %d \n", a, b);
-    return 0;
-}
 
 void close_all(kx_server_socket_t* server) {
     server->status = 0;
@@ -35,40 +24,11 @@ void close_all(kx_server_socket_t* server) {
     server->fd = -1;
 }
 
-// Send what a client's queue holds; a hard failure marks a deferred kick.
-void flush_queue(kx_server_socket_t* server, int i) {
-    kx_server_client_t* c = &server->clients[i];
-    while (c->out_len > 0) {
-        int n = (int)send(c->fd, (const char*)c->out_buf, c->out_len, MSG_NOSIGNAL);
-        if (n < 0) {
-            int err = kx_sock_errno();
-            if (kx_sock_would_block(err)) return;
-            kxLog("Cannot write, n %d, errno %d, kicking (index %d) \n", n, err, i);
-            kx_server_socket_deferred_kick(server, i, KX_SOCK_REASON_SEND, err);
-            c->out_len = 0;
-            return;
-        }
-        if (n == 0) {
-            kx_server_socket_deferred_kick(server, i, KX_SOCK_REASON_SEND, 0);
-            c->out_len = 0;
-            return;
-        }
-        std::memmove(c->out_buf, c->out_buf + n, c->out_len - n);
-        c->out_len -= n;
-    }
-}
-
-int enqueue(kx_server_socket_t* server, int i, const uint8_t* data, int len) {
-    kx_server_client_t* c = &server->clients[i];
-    if (c->out_len + len > KX_SERVER_QUEUE_SIZE) {
-        kxLog("Cannot write, n %d, errno %d, kicking (index %d) \n", -1, EAGAIN, i);
-        kx_server_socket_deferred_kick(server, i, KX_SOCK_REASON_SEND, EAGAIN);
-        c->out_len = 0;
-        return EAGAIN;
-    }
-    std::memcpy(c->out_buf + c->out_len, data, len);
-    c->out_len += len;
-    return 0;
+// A failed send (kx_sock_send_queued's failure) marks a deferred kick and drops the queue.
+void send_failed(kx_server_socket_t* server, int i, int r) {
+    kxLog("Cannot write, n %d, errno %d, kicking (index %d) \n", -1, r, i);
+    kx_server_socket_deferred_kick(server, i, KX_SOCK_REASON_SEND, r == -1 ? 0 : r);
+    server->clients[i].out_len = 0;
 }
 
 }  // namespace
@@ -84,9 +44,9 @@ void kx_server_socket_init(kx_server_socket_t* server, void* user) {
         c.recv_buf = (uint8_t*)std::calloc(1, KX_NET_RECV_BUF_SIZE);
         c.out_buf = (uint8_t*)std::calloc(1, KX_SERVER_QUEUE_SIZE);
     }
-    server->OnBuf = default_buf;
-    server->OnConnect = default_event;
-    server->OnDisconnect = default_event;
+    server->OnBuf = kx_client_socket_default_buf;
+    server->OnConnect = kx_client_socket_default_event;
+    server->OnDisconnect = kx_client_socket_default_event;
     server->user = user;
 }
 
@@ -96,26 +56,9 @@ int kx_server_socket_start(kx_server_socket_t* server, int port) {
     server->client_count = 0;
     server->last_id = KX_SERVER_FIRST_ID - 1;
     server->port = port;
-    server->fd = (int)socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    if (server->fd < 0) {
-        kxLog("%s\n", "ERROR opening server socket");
-        return 1;
-    }
-    int on = 1;
-    if (setsockopt(server->fd, SOL_SOCKET, SO_REUSEADDR, (const char*)&on, sizeof(on)) != 0) {
-        kxLog("%s\n", "ERROR on setting setsockopt SO_REUSEADDR");
-        return 1;
-    }
-    std::memset(&server->addr, 0, sizeof(server->addr));
-    server->addr.sin_family = AF_INET;
-    server->addr.sin_addr.s_addr = htonl(INADDR_ANY);
-    server->addr.sin_port = htons((uint16_t)port);
-    if (bind(server->fd, (const struct sockaddr*)&server->addr, sizeof(server->addr)) != 0) {
-        kxLog("%s\n", "ERROR on server binding");
-        return 1;
-    }
+    server->fd = kx_sock_open_server(SOCK_STREAM, port, &server->addr);
+    if (server->fd < 0) return 1;
     listen(server->fd, 8);
-    kx_sock_set_nonblocking(server->fd);
     return 0;
 }
 
@@ -181,25 +124,10 @@ int kx_server_socket_send(kx_server_socket_t* server, int index, int msgtype, co
     if (len) std::memcpy(server->send_buf + KX_NET_FRAME_HEADER, data, len);
     int total = len + KX_NET_FRAME_HEADER;
     kx_server_client_t* c = &server->clients[index];
-    if (c->out_len > 0) {
-        flush_queue(server, index);
-        if (c->out_len > 0) return enqueue(server, index, server->send_buf, total);
-        if (c->flags & KX_SERVER_FLAG_KICK) return -1;
-    }
-    int n = (int)send(c->fd, (const char*)server->send_buf, total, MSG_NOSIGNAL);
-    if (n < 0) {
-        int err = kx_sock_errno();
-        if (kx_sock_would_block(err)) return enqueue(server, index, server->send_buf, total);
-        kxLog("Cannot write, n %d, errno %d, kicking (index %d) \n", n, err, index);
-        kx_server_socket_deferred_kick(server, index, KX_SOCK_REASON_SEND, err);
-        return err;
-    }
-    if (n == 0) {
-        kx_server_socket_deferred_kick(server, index, KX_SOCK_REASON_SEND, 0);
-        return -1;
-    }
-    if (n < total) return enqueue(server, index, server->send_buf + n, total - n);
-    return 0;
+    int r =
+        kx_sock_send_queued(c->fd, c->out_buf, &c->out_len, KX_SERVER_QUEUE_SIZE, server->send_buf, total);
+    if (r != 0) send_failed(server, index, r);
+    return r;
 }
 
 void kx_server_socket_broadcast(kx_server_socket_t* server, int msgtype, const void* data, int len) {
@@ -290,7 +218,10 @@ int kx_server_socket_poll(kx_server_socket_t* server) {
         kx_server_client_t* c = &server->clients[i];
         if (kicked) kxLog("------\nprocessing %d (id %d): \n", i, c->id);
         if (c->flags & KX_SERVER_FLAG_KICK) continue;  // leaving at the next poll
-        if (c->out_len > 0) flush_queue(server, i);
+        if (c->out_len > 0) {
+            int r = kx_sock_queue_flush(c->fd, c->out_buf, &c->out_len);
+            if (r != 0) send_failed(server, i, r);
+        }
         if (i < ready_count && !ready[1 + i]) continue;
         int space = KX_NET_MAX_FRAME - c->buffer_recv_pos;
         int n = (int)recv(c->fd, (char*)c->recv_buf + c->buffer_recv_pos, space, 0);

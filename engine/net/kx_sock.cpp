@@ -2,6 +2,9 @@
 // Depends on kx_log (for the WinSock start-up failure line).
 #include "engine/net/kx_sock.h"
 
+#include <cerrno>
+#include <cstring>
+
 #include "engine/app/kx_log.h"
 
 #ifdef _WIN32
@@ -32,8 +35,6 @@ typedef WSAPOLLFD kx_pollfd_t;
 #else
 #include <fcntl.h>
 #include <unistd.h>
-
-#include <cerrno>
 
 int kx_sock_startup() { return 0; }
 int kx_sock_set_nonblocking(int fd) {
@@ -72,4 +73,67 @@ int kx_sock_poll_readable(const int* fds, int n, uint8_t* ready) {
         count += ready[i];
     }
     return count;
+}
+
+int kx_sock_open_server(int type, int port, kx_sockaddr_t* addr) {
+    int fd = (int)socket(AF_INET, type, type == SOCK_DGRAM ? IPPROTO_UDP : IPPROTO_TCP);
+    if (fd < 0) {
+        kxLog("%s\n", "ERROR opening server socket");
+        return -1;
+    }
+    int on = 1;
+    if (setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, (const char*)&on, sizeof(on)) != 0) {
+        kxLog("%s\n", "ERROR on setting setsockopt SO_REUSEADDR");
+        kx_sock_close(fd);
+        return -1;
+    }
+    std::memset(addr, 0, sizeof(*addr));
+    addr->sin_family = AF_INET;
+    addr->sin_addr.s_addr = htonl(INADDR_ANY);
+    addr->sin_port = htons((uint16_t)port);
+    if (bind(fd, (const struct sockaddr*)addr, sizeof(*addr)) != 0) {
+        kxLog("%s\n", "ERROR on server binding");
+        kx_sock_close(fd);
+        return -1;
+    }
+    kx_sock_set_nonblocking(fd);
+    return fd;
+}
+
+int kx_sock_queue_flush(int fd, uint8_t* q, int* qlen) {
+    while (*qlen > 0) {
+        int n = (int)send(fd, (const char*)q, *qlen, MSG_NOSIGNAL);
+        if (n < 0) {
+            int err = kx_sock_errno();
+            return kx_sock_would_block(err) ? 0 : err;
+        }
+        if (n == 0) return -1;
+        std::memmove(q, q + n, *qlen - n);
+        *qlen -= n;
+    }
+    return 0;
+}
+
+int kx_sock_send_queued(int fd, uint8_t* q, int* qlen, int cap, const uint8_t* data, int len) {
+    int n = 0;  // bytes the system took; older bytes go first, so a frame never overtakes a queued one
+    if (*qlen > 0) {
+        int r = kx_sock_queue_flush(fd, q, qlen);
+        if (r != 0) return r;
+    }
+    if (*qlen == 0) {
+        n = (int)send(fd, (const char*)data, len, MSG_NOSIGNAL);
+        if (n < 0) {
+            int err = kx_sock_errno();
+            if (!kx_sock_would_block(err)) return err;
+            n = 0;
+        } else if (n == 0 && len > 0) {
+            return -1;
+        }
+    }
+    if (n == len) return 0;
+    // A full queue ends the connection rather than letting the stream lose part of a frame.
+    if (*qlen + len - n > cap) return EAGAIN;
+    std::memcpy(q + *qlen, data + n, len - n);
+    *qlen += len - n;
+    return 0;
 }

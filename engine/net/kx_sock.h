@@ -49,3 +49,16 @@ int kx_sock_poll_readable(const int* fds, int n, uint8_t* ready);
 
 // Resolver error of the last failed host lookup (h_errno or WSAGetLastError()).
 int kx_sock_resolver_errno();
+
+// Open a non-blocking socket of type (SOCK_STREAM or SOCK_DGRAM) with SO_REUSEADDR, bound to port
+// on every interface; addr receives that address. The descriptor, or -1 after an "ERROR ..." log
+// line (nothing is left open).
+int kx_sock_open_server(int type, int port, kx_sockaddr_t* addr);
+
+// Output queue of a stream socket: q (cap bytes) holds *qlen bytes the system has not taken yet.
+// Failures of both calls: the send's error number, EAGAIN when the queue is full, or -1 when the
+// system took nothing (the peer is gone). The caller ends the connection on a failure.
+// Hand the queued bytes to the system. 0 when all went or the rest has to wait.
+int kx_sock_queue_flush(int fd, uint8_t* q, int* qlen);
+// Send len bytes after the queued ones, queueing what the system does not take. 0 when sent or queued.
+int kx_sock_send_queued(int fd, uint8_t* q, int* qlen, int cap, const uint8_t* data, int len);

@@ -1,22 +1,11 @@
 // Server transport, UDP side. Datagram layout: kx_net_wire.h.
-// Depends on kx_sock, kx_net_wire, kx_log.
+// Depends on kx_sock, kx_net_wire, kx_client_socket (default handler), kx_log.
 #include "engine/net/kx_udp_server.h"
 
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "engine/app/kx_log.h"
-
-namespace {
-
-int default_udp_buf(void*, const kx_sockaddr_t*, const uint8_t* header, const uint8_t*) {
-    kx_net_datagram_header_t h = kx_net_wire_read_datagram(header);
-    std::printf("Empty UDP Buf Event Handler: %d, msg %d, len %d\n", (int)h.id, h.msgtype, h.len);
-    return 0;
-}
-
-}  // namespace
 
 void kx_udp_server_init(kx_udp_server_t* server, void* user) {
     kxLog("%s\n", "SOCK UDP SRV Init");
@@ -26,7 +15,7 @@ void kx_udp_server_init(kx_udp_server_t* server, void* user) {
     // Two halves: receiving in the first, sending from the second, so a handler may
     // send while the received payload is still in use.
     server->buf = (uint8_t*)std::calloc(2, KX_NET_SEND_BUF_SIZE);
-    server->OnUdpBuf = default_udp_buf;
+    server->OnUdpBuf = kx_client_socket_default_udp_buf;
     server->user = user;
 }
 
@@ -34,25 +23,8 @@ int kx_udp_server_start(kx_udp_server_t* server, int port) {
     kxLog("SOCK UDP SRV Start, port %d \n", port);
     server->status = 1;
     server->port = port;
-    server->fd = (int)socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
-    if (server->fd < 0) {
-        kxLog("%s\n", "ERROR opening server socket");
-        return 1;
-    }
-    int on = 1;
-    if (setsockopt(server->fd, SOL_SOCKET, SO_REUSEADDR, (const char*)&on, sizeof(on)) != 0) {
-        kxLog("%s\n", "ERROR on setting setsockopt SO_REUSEADDR");
-        return 1;
-    }
-    std::memset(&server->addr, 0, sizeof(server->addr));
-    server->addr.sin_family = AF_INET;
-    server->addr.sin_addr.s_addr = htonl(INADDR_ANY);
-    server->addr.sin_port = htons((uint16_t)port);
-    if (bind(server->fd, (const struct sockaddr*)&server->addr, sizeof(server->addr)) != 0) {
-        kxLog("%s\n", "ERROR on server binding");
-        return 1;
-    }
-    kx_sock_set_nonblocking(server->fd);
+    server->fd = kx_sock_open_server(SOCK_DGRAM, port, &server->addr);
+    if (server->fd < 0) return 1;
     return 0;
 }
 
