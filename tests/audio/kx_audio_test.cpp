@@ -1,19 +1,85 @@
-// Audio on OpenAL Soft's null backend: source rotation, the buffer each file is uploaded
-// as, unloading, and the fatal and silent paths.
+// Audio on OpenAL Soft's wave-file backend: source rotation, the buffer each file is
+// uploaded as, unloading, the fatal and silent paths, and what is heard, read back from
+// the written file and measured (length, pitch, channel balance).
 #include "engine/audio/kx_audio.h"
 
 #include <AL/al.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
+#include <cmath>
 #include <cstdlib>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
-#include "audio/ogg_maker.h"
 #include "engine/audio/kx_sound.h"
+#include "tools/assetgen/ag_ogg.h"
 
 namespace {
+
+namespace fs = std::filesystem;
+constexpr int kRate = 44100;  // output rate of the wave device
+constexpr int kLoud = 1500;   // sample magnitude that counts as sound
+
+// /tmp/ironvale_wave_<pid>, removed when the process that made it exits (a death test's too).
+const fs::path& temp_dir() {
+    struct owned_dir_t {
+        pid_t owner = getpid();
+        fs::path path = fs::temp_directory_path() / ("ironvale_wave_" + std::to_string(owner));
+        owned_dir_t() { fs::create_directories(path); }
+        ~owned_dir_t() {
+            std::error_code ec;
+            if (getpid() == owner) fs::remove_all(path, ec);
+        }
+    };
+    static const owned_dir_t dir;
+    return dir.path;
+}
+
+// A sine tone of hz, amplitude 0.5, on the listed channels (the others silent).
+std::string tone_file(const std::string& name, int channels, int rate, double seconds, double hz,
+                      const std::vector<int>& sounding = {0, 1}) {
+    const std::string path = (temp_dir() / name).string();
+    std::vector<float> samples(static_cast<size_t>(seconds * rate) * channels, 0.0f);
+    for (size_t i = 0; i < samples.size(); i++)
+        if (std::count(sounding.begin(), sounding.end(), static_cast<int>(i % channels)))
+            samples[i] = static_cast<float>(
+                0.5 * std::sin(2.0 * M_PI * hz * static_cast<double>(i / channels) / rate));
+    EXPECT_EQ(ag_ogg_write(path.c_str(), samples, rate, 0.5f, 1, channels), 0);
+    return path;
+}
+
+// The 16-bit stereo file the wave device writes, interleaved.
+struct wave_t {
+    std::vector<int16_t> s;
+    int frames() const { return static_cast<int>(s.size() / 2); }
+    int at(int f, int c) const { return s[static_cast<size_t>(f) * 2 + c]; }
+    double rms(int c, int from, int to) const {
+        double sum = 0.0;
+        for (int f = std::max(from, 0); f < std::min(to, frames()); f++) sum += at(f, c) * at(f, c);
+        return std::sqrt(sum / std::max(1, to - from));
+    }
+    int loud(int threshold, int c, bool last) const {  // first or last loud frame; -1 none
+        for (int i = 0; i < frames(); i++) {
+            const int f = last ? frames() - 1 - i : i;
+            if (std::abs(at(f, c)) > threshold) return f;
+        }
+        return -1;
+    }
+    double pitch(int c, int from, int to) const {  // from upward zero crossings
+        int crossings = 0;
+        for (int f = std::max(from, 1); f < std::min(to, frames()); f++)
+            crossings += at(f - 1, c) < 0 && at(f, c) >= 0;
+        return crossings * static_cast<double>(kRate) / std::max(1, to - from);
+    }
+};
 
 ALint source_int(int index, ALenum what) {
     ALint v = 0;
@@ -21,9 +87,19 @@ ALint source_int(int index, ALenum what) {
     return v;
 }
 
+void sleep_ms(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
 class Audio : public testing::Test {
    protected:
-    void SetUp() override { setenv("ALSOFT_DRIVERS", "null", 1); }
+    // OpenAL Soft reads its configuration once per process, before the first device opens.
+    void SetUp() override {
+        const fs::path conf = temp_dir() / "alsoft.conf";
+        std::ofstream(conf) << "[general]\ndrivers = wave\nfrequency = " << kRate
+                            << "\nchannels = stereo\nsample-type = int16\nperiod_size = 256\n[wave]\nfile = "
+                            << out_.string() << "\n";
+        setenv("ALSOFT_CONF", conf.c_str(), 1);
+        setenv("ALSOFT_DRIVERS", "wave", 1);
+    }
     void TearDown() override {
         if (kx_audio.device) kx_audio_term();
     }
@@ -31,10 +107,44 @@ class Audio : public testing::Test {
         if (kx_audio.device) kx_audio_term();
         kx_audio_init(format_index, 1, first_source);
     }
-    static void load(kx_sound_t* snd, const std::string& path) {
-        ASSERT_FALSE(path.empty());
-        kx_sound_load_ogg(snd, path.c_str());
+    // Runs script between init and term and returns what the device wrote.
+    wave_t record(int format_index, const std::function<void()>& script) {
+        init(format_index, 1);
+        script();
+        kx_audio_term();
+        std::ifstream in(out_, std::ios::binary);
+        const std::string b((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        wave_t w;
+        for (size_t at = 12; at + 8 <= b.size();) {  // RIFF chunks after the "WAVE" tag
+            uint32_t size;
+            std::memcpy(&size, &b[at + 4], 4);
+            if (b.compare(at, 4, "fmt ") == 0) {
+                uint16_t channels, bits;
+                uint32_t rate;
+                std::memcpy(&channels, &b[at + 10], 2);
+                std::memcpy(&rate, &b[at + 12], 4);
+                std::memcpy(&bits, &b[at + 22], 2);
+                EXPECT_EQ(channels * 100000 + rate + bits, 2 * 100000 + kRate + 16)
+                    << "stereo, 44100 Hz, 16-bit";
+            } else if (b.compare(at, 4, "data") == 0) {
+                // The size is patched on close; trust the bytes present if it was not.
+                w.s.resize((size == 0 || size == 0xffffffffu ? b.size() - at - 8
+                                                             : std::min<size_t>(size, b.size() - at - 8)) /
+                           2);
+                std::memcpy(w.s.data(), &b[at + 8], w.s.size() * 2);
+                break;
+            }
+            at += 8 + size + (size & 1);
+        }
+        EXPECT_GT(w.frames(), kRate / 4);
+        return w;
     }
+    kx_sound_t load(const std::string& path) {
+        kx_sound_t snd;
+        kx_sound_load_ogg(&snd, path.c_str());
+        return snd;
+    }
+    const fs::path out_ = temp_dir() / "out.wav";
 };
 
 TEST_F(Audio, RotationRunsFromAboveFirstSourceToTheLastAndWraps) {
@@ -48,17 +158,14 @@ TEST_F(Audio, RotationRunsFromAboveFirstSourceToTheLastAndWraps) {
     } cases[] = {{1, from_two}, {0, {1, 2, 3}}, {30, {31, 30, 31, 30}}, {31, {31, 31}}};
     for (const auto& c : cases) {
         init(1, c.first);
-        kx_sound_t snd;
-        load(&snd, path);
+        kx_sound_t snd = load(path);
         EXPECT_EQ(snd.source, c.first);
         for (int expected : c.order) {
             kx_sound_play(&snd);
             EXPECT_EQ(snd.source, expected) << "first " << c.first;
             EXPECT_EQ(source_int(snd.source, AL_BUFFER), static_cast<ALint>(snd.buffer));
         }
-        if (c.first == 1) {
-            EXPECT_EQ(source_int(0, AL_BUFFER), 0) << "source 0 stays out of the rotation";
-        }
+        EXPECT_EQ(source_int(0, AL_BUFFER), 0) << "source 0 stays out of the rotation";
         kx_sound_unload(&snd);
     }
 }
@@ -76,8 +183,7 @@ TEST_F(Audio, LoadUploadsEveryFrameInTheMatchingFormat) {
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.channels << "ch " << c.rate << " fmt " << c.format_index);
         init(c.format_index, 1);
-        kx_sound_t snd;
-        load(&snd, tone_file("f.ogg", c.channels, c.rate, 0.5, 440));
+        kx_sound_t snd = load(tone_file("f.ogg", c.channels, c.rate, 0.5, 440));
         EXPECT_EQ(snd.freq, c.rate);
         EXPECT_EQ(snd.format, c.format);
         ALint freq = 0, channels = 0, bits = 0, size = 0;
@@ -95,9 +201,8 @@ TEST_F(Audio, LoadUploadsEveryFrameInTheMatchingFormat) {
 
 TEST_F(Audio, UnloadDeletesTheBufferEvenWhenSeveralSourcesHoldIt) {
     init(1, 1);
-    kx_sound_t snd, other;
-    load(&snd, tone_file("a.ogg", 1, 22050, 1.0, 440));
-    load(&other, tone_file("b.ogg", 1, 11025, 1.0, 440));
+    kx_sound_t snd = load(tone_file("a.ogg", 1, 22050, 1.0, 440)),
+               other = load(tone_file("b.ogg", 1, 11025, 1.0, 440));
     kx_sound_play(&snd);
     kx_sound_play(&snd);
     kx_sound_play(&other);
@@ -109,27 +214,14 @@ TEST_F(Audio, UnloadDeletesTheBufferEvenWhenSeveralSourcesHoldIt) {
     kx_sound_unload(&other);
 }
 
-TEST_F(Audio, MissingOrBrokenSoundFileEndsTheProgramWithStatusOne) {
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
-    const std::string garbage = (audio_temp_dir() / "garbage.ogg").string();
+TEST_F(Audio, MissingOrBrokenFileEndsTheProgramWithStatusOneAndNoDeviceMeansSilence) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");  // a fresh process: OpenAL reads its settings anew
+    const std::string garbage = (temp_dir() / "garbage.ogg").string(),
+                      empty = (temp_dir() / "empty.ogg").string();
     std::ofstream(garbage) << "OggS but not really a vorbis stream, just text";
-    const std::string empty = (audio_temp_dir() / "empty.ogg").string();
     std::ofstream{empty};
-    for (const std::string& path : {std::string("sounds/does-not-exist.ogg"), garbage, empty}) {
-        EXPECT_EXIT(
-            {
-                kx_audio_init(1, 1, 1);
-                kx_sound_t snd;
-                kx_sound_load_ogg(&snd, path.c_str());
-            },
-            testing::ExitedWithCode(1), "")
-            << path;
-    }
-}
-
-TEST_F(Audio, WithoutADeviceThereAreNoSourcesAndPlaysDoNothing) {
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
-    // A fresh process, so OpenAL reads the driver list anew.
+    for (const std::string& path : {std::string("sounds/does-not-exist.ogg"), garbage, empty})
+        EXPECT_EXIT((kx_audio_init(1, 1, 1), load(path)), testing::ExitedWithCode(1), "") << path;
     EXPECT_EXIT(
         {
             setenv("ALSOFT_DRIVERS", "no-such-driver", 1);
@@ -142,6 +234,75 @@ TEST_F(Audio, WithoutADeviceThereAreNoSourcesAndPlaysDoNothing) {
             std::exit(silent ? 0 : 2);
         },
         testing::ExitedWithCode(0), "");
+}
+
+TEST_F(Audio, PlayedSoundIsHeardOnceAtItsOwnRateAndPitch) {
+    const struct {
+        int format_index, rate;
+        double hz;
+    } cases[] = {{1, 22050, 440.0}, {1, 44100, 1000.0}, {1, 11025, 300.0}, {0, 22050, 440.0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.rate << " Hz fmt " << c.format_index);
+        const std::string path = tone_file("tone.ogg", 1, c.rate, 0.4, c.hz);
+        const wave_t w = record(c.format_index, [&] {
+            kx_sound_t snd = load(path);
+            kx_sound_play(&snd);
+            sleep_ms(700);
+            kx_sound_unload(&snd);
+        });
+        const int onset = w.loud(kLoud, 0, false), end = w.loud(kLoud, 0, true);
+        ASSERT_GE(onset, 0);
+        EXPECT_NEAR((end - onset) / static_cast<double>(kRate), 0.4, 0.03) << "played once, whole";
+        for (int ch = 0; ch < 2; ch++)
+            EXPECT_NEAR(w.pitch(ch, onset + 2000, end - 2000), c.hz, c.hz * 0.03) << ch;
+        EXPECT_GT(w.rms(0, onset, end), 4000.0);
+    }
+}
+
+TEST_F(Audio, TwoChannelFilePlaysAsStereo) {
+    // Left only: heard on the left, hardly on the right, at its own length and pitch.
+    const std::string path = tone_file("left.ogg", 2, 22050, 0.5, 500.0, {0});
+    const wave_t w = record(1, [&] {
+        kx_sound_t snd = load(path);
+        EXPECT_EQ(snd.format, AL_FORMAT_STEREO16);
+        kx_sound_play(&snd);
+        sleep_ms(800);
+        kx_sound_unload(&snd);
+    });
+    const int onset = w.loud(kLoud, 0, false), end = w.loud(kLoud, 0, true);
+    ASSERT_GE(onset, 0);
+    EXPECT_NEAR((end - onset) / static_cast<double>(kRate), 0.5, 0.03);
+    EXPECT_GT(w.rms(0, onset, end), 5000.0);
+    EXPECT_LT(w.rms(1, onset, end), w.rms(0, onset, end) / 20) << "the right stays quiet";
+    EXPECT_NEAR(w.pitch(0, onset + 1000, end - 1000), 500.0, 15.0);
+}
+
+TEST_F(Audio, ExplicitSourceCutsOnlyItsOwnSound) {
+    // A loops on the left on source 0, B loops on the right on a rotating source; a short
+    // sound C on source 0 then ends A while B plays on to the end of the recording.
+    const std::string a_path = tone_file("a.ogg", 2, 22050, 0.5, 400.0, {0});
+    const std::string b_path = tone_file("b.ogg", 2, 22050, 0.5, 900.0, {1});
+    const std::string c_path = tone_file("c.ogg", 2, 22050, 0.1, 2000.0, {0});
+    const wave_t w = record(1, [&] {
+        kx_sound_t a = load(a_path), b = load(b_path), c = load(c_path);
+        kx_sound_play_ex(&a, 1, 0, 1.0f);
+        kx_sound_play_ex(&b, 1, -1, 1.0f);
+        sleep_ms(600);
+        kx_sound_play_ex(&c, 0, 0, 1.0f);
+        EXPECT_EQ(source_int(0, AL_BUFFER), static_cast<ALint>(c.buffer));
+        EXPECT_EQ(source_int(0, AL_LOOPING), AL_FALSE);
+        sleep_ms(600);
+        for (kx_sound_t* s : {&a, &b, &c}) kx_sound_unload(s);
+    });
+    const int left_end = w.loud(kLoud, 0, true), n = w.frames(), c_start = left_end - kRate / 10;
+    ASSERT_GT(left_end, kRate / 2);
+    EXPECT_LT(left_end, n - kRate / 4) << "the left falls silent well before the end: A was cut";
+    EXPECT_NEAR(w.pitch(0, left_end - kRate / 15, left_end), 2000.0, 60.0) << "C is what ended there";
+    EXPECT_NEAR(w.pitch(0, c_start - kRate / 3, c_start - kRate / 20), 400.0, 12.0) << "A before C";
+    EXPECT_NEAR(w.pitch(1, c_start - kRate / 3, c_start), 900.0, 27.0) << "B before C";
+    EXPECT_GT(w.rms(1, left_end + kRate / 20, n - kRate / 20), 5000.0) << "B plays on";
+    EXPECT_NEAR(w.pitch(1, left_end + kRate / 20, n - kRate / 20), 900.0, 27.0);
+    EXPECT_LT(w.rms(0, left_end + kRate / 20, n), 200.0);
 }
 
 }  // namespace
