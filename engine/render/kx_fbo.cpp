@@ -8,13 +8,19 @@
 
 namespace {
 
-// Multisampled storage only when both the driver and the caller want samples.
-void renderbuffer_storage(int samples, GLenum ms_format, GLenum format, int width, int height) {
+// One renderbuffer attachment. Multisampled storage only when both the driver and
+// the caller want samples.
+void attach_renderbuffer(uint32_t* rb, GLenum attachment, int samples, GLenum ms_format, GLenum format,
+                         int width, int height) {
+    glGenRenderbuffers(1, rb);
+    glBindRenderbuffer(GL_RENDERBUFFER, *rb);
     if (kx_gl_caps.max_samples != 0 && samples != 0 && glRenderbufferStorageMultisample != nullptr) {
         glRenderbufferStorageMultisample(GL_RENDERBUFFER, samples, ms_format, width, height);
     } else {
         glRenderbufferStorage(GL_RENDERBUFFER, format, width, height);
     }
+    glBindRenderbuffer(GL_RENDERBUFFER, 0);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, attachment, GL_RENDERBUFFER, *rb);
 }
 
 }  // namespace
@@ -38,22 +44,13 @@ void kx_fbo_create(kx_fbo_t* fbo, int samples, int flags, int width, int height)
     }
     kxCheckGlError("fbo texture creating");
 
-    if (flags & KX_FBO_DEPTH_RB) {
-        glGenRenderbuffers(1, &fbo->depth_rb);
-        glBindRenderbuffer(GL_RENDERBUFFER, fbo->depth_rb);
-        renderbuffer_storage(samples, GL_DEPTH_COMPONENT, GL_DEPTH_COMPONENT24, width, height);
-        glBindRenderbuffer(GL_RENDERBUFFER, 0);
-        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, fbo->depth_rb);
-    }
+    if (flags & KX_FBO_DEPTH_RB)
+        attach_renderbuffer(&fbo->depth_rb, GL_DEPTH_ATTACHMENT, samples, GL_DEPTH_COMPONENT, GL_DEPTH_COMPONENT24,
+                            width, height);
     kxCheckGlError("fbo depth creating");
 
-    if (flags & KX_FBO_COLOR_RB) {
-        glGenRenderbuffers(1, &fbo->color_rb);
-        glBindRenderbuffer(GL_RENDERBUFFER, fbo->color_rb);
-        renderbuffer_storage(samples, GL_RGBA, GL_RGBA, width, height);
-        glBindRenderbuffer(GL_RENDERBUFFER, 0);
-        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, fbo->color_rb);
-    }
+    if (flags & KX_FBO_COLOR_RB)
+        attach_renderbuffer(&fbo->color_rb, GL_COLOR_ATTACHMENT0, samples, GL_RGBA, GL_RGBA, width, height);
     kxCheckGlError("fbo renderbuffer creating");
 
     if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) kx_fbo_report();

@@ -52,49 +52,20 @@ void load(T& ptr, const char* name) {
     ptr = reinterpret_cast<T>(drv->get_proc(name));
 }
 
-void load_shader_core() {
-#define KX_GL_LOAD_CORE(type, name, ext) load(name, #name);
-    KX_GL_SHADER_POINTERS(KX_GL_LOAD_CORE)
-#undef KX_GL_LOAD_CORE
+// Each group loads either its core names or, on older drivers, the ARB/EXT names.
+// On the EXT framebuffer path multisample and blit have their own extensions, so
+// the caller loads them (or not) and they are skipped here.
+bool has_own_extension(const char* name) {
+    return std::strcmp(name, "glRenderbufferStorageMultisample") == 0 ||
+           std::strcmp(name, "glBlitFramebuffer") == 0;
 }
-
-// Pre-2.0 drivers: the ARB objects API. The calls that have no separate ARB name
-// (program info log, shader deletion, attribute and matrix calls) are reached through
-// their ARB equivalents, so the rest of the engine works unchanged.
-void load_shader_ext() {
-#define KX_GL_LOAD_EXT(type, name, ext) load(name, ext);
-    KX_GL_SHADER_POINTERS(KX_GL_LOAD_EXT)
-#undef KX_GL_LOAD_EXT
-}
-
-void load_buffer_core() {
-#define KX_GL_LOAD_CORE(type, name, ext) load(name, #name);
-    KX_GL_BUFFER_POINTERS(KX_GL_LOAD_CORE)
-#undef KX_GL_LOAD_CORE
-}
-
-void load_buffer_ext() {
-#define KX_GL_LOAD_EXT(type, name, ext) load(name, ext);
-    KX_GL_BUFFER_POINTERS(KX_GL_LOAD_EXT)
-#undef KX_GL_LOAD_EXT
-}
-
-void load_framebuffer_core() {
-#define KX_GL_LOAD_CORE(type, name, ext) load(name, #name);
-    KX_GL_FRAMEBUFFER_POINTERS(KX_GL_LOAD_CORE)
-#undef KX_GL_LOAD_CORE
-}
-
-// The EXT path: multisample and blit have their own extensions and were handled
-// by the caller; everything else comes from the "EXT" names.
-void load_framebuffer_ext_rest() {
-#define KX_GL_LOAD_EXT(type, name, ext)                                                   \
-    if (std::strcmp(#name, "glRenderbufferStorageMultisample") != 0 &&                    \
-        std::strcmp(#name, "glBlitFramebuffer") != 0)                                     \
-        load(name, ext);
-    KX_GL_FRAMEBUFFER_POINTERS(KX_GL_LOAD_EXT)
-#undef KX_GL_LOAD_EXT
-}
+#define KX_GL_LOAD(type, name, ext) \
+    if (core) load(name, #name);    \
+    else if (!has_own_extension(#name)) load(name, ext);
+void load_shaders(bool core) { KX_GL_SHADER_POINTERS(KX_GL_LOAD) }
+void load_buffers(bool core) { KX_GL_BUFFER_POINTERS(KX_GL_LOAD) }
+void load_framebuffers(bool core) { KX_GL_FRAMEBUFFER_POINTERS(KX_GL_LOAD) }
+#undef KX_GL_LOAD
 
 void clear_entry_points() {
 #define KX_GL_CLEAR(type, name, ext) name = nullptr;
@@ -106,6 +77,19 @@ void clear_entry_points() {
 
 // The low 32 bits of a pointer, as the log shows it.
 unsigned int low32(const void* p) { return static_cast<unsigned int>(reinterpret_cast<uintptr_t>(p)); }
+
+// An EXT framebuffer entry point that has an extension of its own: loaded and
+// logged with its address when the extension is there. Returns the feature flag.
+template <typename T>
+int32_t load_own(T& ptr, const char* extension, const char* name, const char* what, const char* What) {
+    if (!has(extension)) {
+        kxLog("FBO %s is NOT supported (no %s extension)\n", What, extension);
+        return 0;
+    }
+    load(ptr, name);
+    kxLog("FBO %s is supported, func adr = %x \n", what, low32(reinterpret_cast<const void*>(ptr)));
+    return 1;
+}
 
 void probe_npot() {
     kx_gl_caps.texture_target = GL_TEXTURE_2D;
@@ -161,11 +145,11 @@ void probe_shaders() {
     if (kx_gl_caps.gl_version >= 20) {
         kxLog("%s", "OpenGLVersion > 20, native GLSL\n");
         kx_gl_caps.glsl = 1;
-        load_shader_core();
+        load_shaders(true);
     } else if (has("GL_ARB_shader_objects") && has("GL_ARB_vertex_shader") && has("GL_ARB_fragment_shader")) {
         kxLog("%s", "OpenGL Version < 2, using GLSL as extension\n");
         kx_gl_caps.glsl = 1;
-        load_shader_ext();
+        load_shaders(false);
     }
     kxCheckGlError("init_label3");
 }
@@ -173,10 +157,10 @@ void probe_shaders() {
 void probe_buffers() {
     if (kx_gl_caps.gl_version >= 15) {
         kxLog("%s", "VBO is supported in-core (OpenGL Version >= 1.5)\n");
-        load_buffer_core();
+        load_buffers(true);
     } else if (has("GL_ARB_vertex_buffer_object")) {
         kxLog("%s", "VBO is supported as extension GL_ARB_vertex_buffer_object\n");
-        load_buffer_ext();
+        load_buffers(false);
     } else {
         drv->message("VBO is not supported:\n-OpenGL Version less than 1.5\n-GL_ARB_vertex_buffer_object "
                      "extension is missing ");
@@ -189,30 +173,17 @@ void probe_framebuffers() {
     kxCheckGlError("init_label4");
     if (has("GL_ARB_framebuffer_object")) {
         kxLog("%s", "FBO is available through ARB Extension\n");
-        load_framebuffer_core();
+        load_framebuffers(true);
         kx_gl_caps.fbo_multisample = 1;
         kx_gl_caps.fbo_blit = 1;
     } else if (has("GL_EXT_framebuffer_object")) {
         kxLog("%s\n", "FBO is available through EXT extensions: ");
-        if (has("EXT_framebuffer_multisample")) {
-            kx_gl_caps.fbo_multisample = 1;
-            load(glRenderbufferStorageMultisample, "glRenderbufferStorageMultisampleEXT");
-            kxLog("FBO multisampling is supported, func adr = %x \n",
-                  low32(reinterpret_cast<const void*>(glRenderbufferStorageMultisample)));
-        } else {
-            kx_gl_caps.fbo_multisample = 0;
-            kxLog("%s\n", "FBO Multisampling is NOT supported (no EXT_framebuffer_multisample extension)");
-        }
-        if (has("EXT_framebuffer_blit")) {
-            kx_gl_caps.fbo_blit = 1;
-            load(glBlitFramebuffer, "glBlitFramebufferEXT");
-            kxLog("FBO blit is supported, func adr = %x \n",
-                  low32(reinterpret_cast<const void*>(glBlitFramebuffer)));
-        } else {
-            kx_gl_caps.fbo_blit = 0;
-            kxLog("%s\n", "FBO blit is NOT supported (no EXT_framebuffer_blit extension)");
-        }
-        load_framebuffer_ext_rest();
+        kx_gl_caps.fbo_multisample = load_own(glRenderbufferStorageMultisample, "EXT_framebuffer_multisample",
+                                              "glRenderbufferStorageMultisampleEXT", "multisampling",
+                                              "Multisampling");
+        kx_gl_caps.fbo_blit =
+            load_own(glBlitFramebuffer, "EXT_framebuffer_blit", "glBlitFramebufferEXT", "blit", "blit");
+        load_framebuffers(false);
     } else {
         kxLog("%s\n", "FBO is not supported! ");
         drv->message("FBO is not supported:\n-No GL_ARB_framebuffer_object extension\n-No "

@@ -176,26 +176,28 @@ void kx_sh_destroy(kx_sh_t* sh) {
     glDeleteProgram(program);
 }
 
+namespace {
+
+// Build one engine program, make it current and fill its matrix and position slots.
+void build_engine_program(kx_sh_t* sh, const char* vs, const char* fs, const char* what) {
+    kx_sh_create_src(sh, vs, fs);
+    kxCheckGlError(what);
+    kx_sh_use(sh);
+    kxCheckGlError("kx_sh_use default shader");
+    sh->slot[KX_SH_U_PROJ] = kx_sh_uniform(sh, "u_proj");
+    sh->slot[KX_SH_U_MODELVIEW] = kx_sh_uniform(sh, "u_modelview");
+    sh->slot[KX_SH_A_POS] = kx_sh_attrib(sh, "a_pos");
+}
+
+}  // namespace
+
 void kx_sh_init() {
     kxCheckGlError("starting kx_sh_init");
-    kx_sh_create_src(&kx_sh_default, kDefaultVertex, kDefaultFragment);
-    kxCheckGlError("kx_sh_create default shader");
-    kx_sh_use(&kx_sh_default);
-    kxCheckGlError("kx_sh_use default shader");
-    kx_sh_default.slot[KX_SH_U_PROJ] = kx_sh_uniform(&kx_sh_default, "u_proj");
-    kx_sh_default.slot[KX_SH_U_MODELVIEW] = kx_sh_uniform(&kx_sh_default, "u_modelview");
-    kx_sh_default.slot[KX_SH_A_POS] = kx_sh_attrib(&kx_sh_default, "a_pos");
+    build_engine_program(&kx_sh_default, kDefaultVertex, kDefaultFragment, "kx_sh_create default shader");
     kx_sh_default.slot[KX_SH_A_UV] = kx_sh_attrib(&kx_sh_default, "a_uv");
     kx_sh_default.slot[KX_SH_U_SAMPLER] = kx_sh_uniform(&kx_sh_default, "sTexture");
     kxCheckGlError("four get locations");
-
-    kx_sh_create_src(&kx_sh_pyramid, kPyramidVertex, kPyramidFragment);
-    kxCheckGlError("kx_sh_create pyramid shader");
-    kx_sh_use(&kx_sh_pyramid);
-    kxCheckGlError("kx_sh_use default shader");
-    kx_sh_pyramid.slot[KX_SH_U_PROJ] = kx_sh_uniform(&kx_sh_pyramid, "u_proj");
-    kx_sh_pyramid.slot[KX_SH_U_MODELVIEW] = kx_sh_uniform(&kx_sh_pyramid, "u_modelview");
-    kx_sh_pyramid.slot[KX_SH_A_POS] = kx_sh_attrib(&kx_sh_pyramid, "a_pos");
+    build_engine_program(&kx_sh_pyramid, kPyramidVertex, kPyramidFragment, "kx_sh_create pyramid shader");
     kx_sh_pyramid.slot[KX_SH_K_VALUE] = kx_sh_uniform(&kx_sh_pyramid, "k_value");
     kxCheckGlError("four get locations");
 }

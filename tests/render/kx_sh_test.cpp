@@ -1,5 +1,5 @@
-// Shader programs: the engine programs and their slots, builds from files (good,
-// broken, missing, at and beyond the size limit) and lookups of absent names.
+// Shader programs: the engine programs and their slots, and builds from files (good,
+// broken, missing, at and beyond the size limit).
 #include <string>
 
 #include "engine/render/kx_gl.h"
@@ -26,35 +26,30 @@ GLint source_length(int32_t shader) {
     return n;
 }
 
-class KxSh : public GlTest {
-protected:
-    void put(const std::string& name, const std::string& text) { write_file(name, text.data(), text.size()); }
-};
+// The vertex shader padded with a comment to exactly size bytes.
+std::string padded(size_t size) {
+    std::string s = std::string(kVs) + "//";
+    return s.append(size - s.size() - 1, 'x') + "\n";
+}
 
 }  // namespace
 
-TEST_F(KxSh, EngineProgramsFillTheirSlotsOnly) {
-    const std::string log = logged([] { kx_sh_init(); });
-    EXPECT_EQ(log.find("NTEST"), std::string::npos) << log;
+TEST_F(GlTest, EngineProgramsFillTheirSlots) {
+    EXPECT_EQ(logged([] { kx_sh_init(); }).find("NTEST"), std::string::npos);
     for (int s : {KX_SH_U_PROJ, KX_SH_U_MODELVIEW, KX_SH_A_POS, KX_SH_A_UV, KX_SH_U_SAMPLER})
         EXPECT_NE(kx_sh_default.slot[s], -1) << "default slot " << s;
     for (int s : {KX_SH_U_PROJ, KX_SH_U_MODELVIEW, KX_SH_A_POS, KX_SH_K_VALUE})
         EXPECT_NE(kx_sh_pyramid.slot[s], -1) << "pyramid slot " << s;
     EXPECT_EQ(kx_sh_pyramid.slot[KX_SH_A_UV], -1);
-    for (int s = 3; s < KX_SH_SLOT_COUNT; ++s) {
-        if (s == KX_SH_U_PROJ || s == KX_SH_U_MODELVIEW || s == KX_SH_A_POS || s == KX_SH_A_UV ||
-            s == KX_SH_U_SAMPLER)
-            continue;
-        EXPECT_EQ(kx_sh_default.slot[s], -1) << "default slot " << s;
-    }
+    EXPECT_EQ(kx_sh_default.slot[KX_SH_A_NORM], -1);
     kx_sh_term();
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
-TEST_F(KxSh, BuildsFromFiles) {
+TEST_F(GlTest, ShaderBuildsFromFiles) {
     const struct {
         const char* what;
-        std::string vs, fs;
+        std::string vs, fs;  // empty: no file
         int ok;
         const char* log_has;
         GLint vs_source, fs_source;  // -2: any length above 0
@@ -64,73 +59,33 @@ TEST_F(KxSh, BuildsFromFiles) {
         {"broken fragment", kVs, "void main() { gl_FragColor = vec4(; }", 0, "- fs: ", -2, -2},
         {"missing vertex", "", kFs, 0, "is not exists !!!!! \n", 0, 0},
         {"missing fragment", kVs, "", 0, "is not exists !!!!! \n", -2, 0},
+        {"at the size limit", padded(KX_SH_MAX_SOURCE), kFs, 1, nullptr, 32768, -2},  // plus the terminator
+        {"one byte over", padded(32768), kFs, 0, "is too long for a shader source (32768 bytes, at most 32767)",
+         0, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        const std::string vs = path("a.vert.glsl"), fs = path("a.frag.glsl");
-        std::remove(vs.c_str());
-        std::remove(fs.c_str());
-        if (!c.vs.empty()) put("a.vert.glsl", c.vs);
-        if (!c.fs.empty()) put("a.frag.glsl", c.fs);
+        std::filesystem::remove_all(dir_);
+        std::filesystem::create_directories(dir_);
+        const std::string vs = c.vs.empty() ? path("none") : put("a.vert.glsl", c.vs);
+        const std::string fs = c.fs.empty() ? path("none") : put("a.frag.glsl", c.fs);
         kx_sh_t sh;
         int ok = -1;
         const std::string log = logged([&] { ok = kx_sh_create(&sh, vs.c_str(), fs.c_str()); });
         EXPECT_EQ(ok, c.ok) << log;
-        if (c.log_has) {
-            EXPECT_NE(log.find(c.log_has), std::string::npos) << log;
-        }
+        EXPECT_TRUE(in_order(log, {c.log_has})) << log;
         // The record always holds the objects, and every location slot starts at -1.
         EXPECT_GT(sh.slot[KX_SH_PROGRAM], 0);
         for (int s = 3; s < KX_SH_SLOT_COUNT; ++s) EXPECT_EQ(sh.slot[s], -1);
+        // A file that was refused never reached GL.
         const GLint vs_len = source_length(sh.slot[KX_SH_VERTEX]);
         const GLint fs_len = source_length(sh.slot[KX_SH_FRAGMENT]);
         EXPECT_TRUE(c.vs_source == -2 ? vs_len > 0 : vs_len == c.vs_source) << vs_len;
         EXPECT_TRUE(c.fs_source == -2 ? fs_len > 0 : fs_len == c.fs_source) << fs_len;
-        // Locations on a program that did not link are -1, and using them is harmless.
-        const int32_t loc = kx_sh_uniform(&sh, "u_color");
-        EXPECT_EQ(loc == -1, c.ok == 0);
+        // A broken program goes on: its lookups are -1.
+        EXPECT_EQ(kx_sh_uniform(&sh, "u_color") == -1, c.ok == 0);
         kx_sh_destroy(&sh);
         while (glGetError() != GL_NO_ERROR) {
         }
     }
-}
-
-TEST_F(KxSh, AbsentNamesAreMinusOneAndSettingThemIsANoOp) {
-    kx_sh_t sh;
-    ASSERT_EQ(kx_sh_create_src(&sh, kVs, kFs), 1);
-    kx_sh_use(&sh);
-    EXPECT_EQ(kx_sh_attrib(&sh, "a_norm"), -1);
-    EXPECT_EQ(kx_sh_uniform(&sh, "u_lval_k"), -1);
-    EXPECT_NE(kx_sh_attrib(&sh, "a_pos"), -1);
-    EXPECT_NE(kx_sh_uniform(&sh, "u_proj"), -1);
-    glUniform3f(kx_sh_uniform(&sh, "u_lval_k"), 1.0f, 2.0f, 3.0f);
-    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-    kx_sh_destroy(&sh);
-}
-
-TEST_F(KxSh, SourceSizeLimit) {
-    // A valid shader padded with a comment to an exact size.
-    auto padded = [](const char* body, size_t size) {
-        std::string s = body;
-        s += "//";
-        s.append(size - s.size() - 1, 'x');
-        s += '\n';
-        return s;
-    };
-    const std::string at_limit = padded(kVs, static_cast<size_t>(KX_SH_MAX_SOURCE));
-    ASSERT_EQ(at_limit.size(), 32767u);
-    put("big.vert.glsl", at_limit);
-    put("a.frag.glsl", kFs);
-    kx_sh_t sh;
-    EXPECT_EQ(kx_sh_create(&sh, path("big.vert.glsl").c_str(), path("a.frag.glsl").c_str()), 1);
-    EXPECT_EQ(source_length(sh.slot[KX_SH_VERTEX]), 32768);  // whole file plus the terminator
-    kx_sh_destroy(&sh);
-
-    put("huge.vert.glsl", padded(kVs, 32768));
-    std::string log = logged([&] {
-        EXPECT_EQ(kx_sh_create(&sh, path("huge.vert.glsl").c_str(), path("a.frag.glsl").c_str()), 0);
-    });
-    EXPECT_NE(log.find("is too long for a shader source (32768 bytes, at most 32767)"), std::string::npos) << log;
-    EXPECT_EQ(source_length(sh.slot[KX_SH_VERTEX]), 0);
-    kx_sh_destroy(&sh);
 }

@@ -1,5 +1,5 @@
 // Writes test PNG files with libpng: any colour type and bit depth, optional
-// palette, tRNS chunk and interlacing. Samples are given as one int per channel.
+// palette, tRNS chunk and interlacing. Samples are one int per channel, row by row.
 #pragma once
 
 #include <png.h>
@@ -9,33 +9,23 @@
 #include <vector>
 
 struct test_png_t {
-    int width = 2, height = 2;
-    int color_type = PNG_COLOR_TYPE_RGB;
-    int bit_depth = 8;
+    int width = 2, height = 2, color_type = PNG_COLOR_TYPE_RGB, bit_depth = 8;
     bool interlace = false;
-    std::vector<int> samples;         // width * height * channels, row by row
-    std::vector<png_color> palette;   // for PNG_COLOR_TYPE_PALETTE
-    std::vector<png_byte> trns_alpha; // palette tRNS: alpha per palette index
-    bool trns_color = false;          // grey/RGB tRNS: this colour is transparent
+    std::vector<int> samples;
+    std::vector<png_color> palette;    // for PNG_COLOR_TYPE_PALETTE
+    std::vector<png_byte> trns_alpha;  // palette tRNS: alpha per palette index
+    bool trns_color = false;           // grey/RGB tRNS: trns_value is transparent
     png_color_16 trns_value{};
 };
 
-inline int test_png_channels(int color_type) {
-    switch (color_type) {
-        case PNG_COLOR_TYPE_GRAY: return 1;
-        case PNG_COLOR_TYPE_GRAY_ALPHA: return 2;
-        case PNG_COLOR_TYPE_RGB: return 3;
-        case PNG_COLOR_TYPE_RGB_ALPHA: return 4;
-        default: return 1;  // palette index
-    }
-}
-
-// Returns false when libpng refused.
+// Returns false when the file cannot be written or libpng refused.
 inline bool test_png_write(const std::string& path, const test_png_t& p) {
     FILE* f = std::fopen(path.c_str(), "wb");
     if (f == nullptr) return false;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
+    std::vector<std::vector<png_byte>> rows(static_cast<size_t>(p.height));
+    std::vector<png_bytep> ptrs;
     if (setjmp(png_jmpbuf(png))) {
         png_destroy_write_struct(&png, &info);
         std::fclose(f);
@@ -50,25 +40,21 @@ inline bool test_png_write(const std::string& path, const test_png_t& p) {
         png_set_tRNS(png, info, p.trns_alpha.data(), static_cast<int>(p.trns_alpha.size()), nullptr);
     if (p.trns_color) png_set_tRNS(png, info, nullptr, 0, &p.trns_value);
     png_write_info(png, info);
-    const int channels = test_png_channels(p.color_type);
-    // Pack each row at the file's bit depth (1..16 bits per sample, big-endian).
-    std::vector<std::vector<png_byte>> rows(p.height);
-    for (int y = 0; y < p.height; ++y) {
-        const size_t bits = static_cast<size_t>(p.width) * channels * p.bit_depth;
-        rows[y].assign((bits + 7) / 8, 0);
-        for (int i = 0; i < p.width * channels; ++i) {
-            const unsigned v = static_cast<unsigned>(p.samples[static_cast<size_t>(y) * p.width * channels + i]);
-            if (p.bit_depth == 16) {
+    // Pack each row at the file's depth: 16-bit samples big-endian, smaller ones from the high bit.
+    const size_t n = static_cast<size_t>(p.width) * png_get_channels(png, info), bits = p.bit_depth;
+    for (size_t y = 0; y < rows.size(); ++y) {
+        rows[y].assign((n * bits + 7) / 8, 0);
+        for (size_t i = 0; i < n; ++i) {
+            const unsigned v = static_cast<unsigned>(p.samples[y * n + i]);
+            if (bits == 16) {
                 rows[y][i * 2] = static_cast<png_byte>(v >> 8);
-                rows[y][i * 2 + 1] = static_cast<png_byte>(v & 0xFF);
+                rows[y][i * 2 + 1] = static_cast<png_byte>(v);
             } else {
-                const size_t bit = static_cast<size_t>(i) * p.bit_depth;
-                rows[y][bit / 8] |= static_cast<png_byte>(v << (8 - p.bit_depth - bit % 8));
+                rows[y][i * bits / 8] |= static_cast<png_byte>(v << (8 - bits - i * bits % 8));
             }
         }
+        ptrs.push_back(rows[y].data());
     }
-    std::vector<png_bytep> ptrs(p.height);
-    for (int y = 0; y < p.height; ++y) ptrs[y] = rows[y].data();
     png_write_image(png, ptrs.data());
     png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);

@@ -1,12 +1,12 @@
-// Shared by the renderer tests: a GL context per test, a scratch directory for
-// generated files, and log capture (the engine log goes to standard output).
+// Shared by the renderer tests: a GL context and a scratch directory per test, and
+// log capture (the engine log goes to standard output).
 #pragma once
 
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <cstdio>
-#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -15,26 +15,21 @@
 class GlTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(test_gl_open(kSize, kSize)) << "needs DISPLAY and GLX (run under scripts/xvfb.sh)";
-        char tmpl[] = "/tmp/kx_render_test_XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        dir_ = tmpl;
+        ASSERT_TRUE(test_gl_open(64, 64)) << "needs DISPLAY and GLX (run under scripts/xvfb.sh)";
+        std::filesystem::create_directories(dir_);
     }
     void TearDown() override {
-        if (!dir_.empty()) std::system(("rm -rf '" + dir_ + "'").c_str());
+        std::filesystem::remove_all(dir_);
         test_gl_close();
     }
-    std::string path(const std::string& name) const { return dir_ + "/" + name; }
-    void write_file(const std::string& name, const void* data, size_t size) const {
-        FILE* f = std::fopen(path(name).c_str(), "wb");
-        ASSERT_NE(f, nullptr);
-        if (size > 0) {
-            ASSERT_EQ(std::fwrite(data, 1, size, f), size);
-        }
-        std::fclose(f);
+    std::string path(const std::string& name) const { return (dir_ / name).string(); }
+    // Writes a scratch file and returns its path.
+    std::string put(const std::string& name, const std::string& bytes) const {
+        std::ofstream(path(name), std::ios::binary) << bytes;
+        return path(name);
     }
-    static constexpr int kSize = 64;
-    std::string dir_;
+    const std::filesystem::path dir_ =
+        std::filesystem::temp_directory_path() / ("kx_render_test_" + std::to_string(getpid()));
 };
 
 // Runs fn and returns what it logged.
@@ -45,13 +40,10 @@ std::string logged(F&& fn) {
     return ::testing::internal::GetCapturedStdout();
 }
 
-// True when every needle occurs in text, in the given order.
-inline bool in_order(const std::string& text, const std::vector<std::string>& needles) {
+// True when every needle occurs in text, in the given order (null needles are skipped).
+inline bool in_order(const std::string& text, const std::vector<const char*>& needles) {
     size_t at = 0;
-    for (const auto& n : needles) {
-        const size_t p = text.find(n, at);
-        if (p == std::string::npos) return false;
-        at = p + n.size();
-    }
+    for (const char* n : needles)
+        if (n != nullptr && (at = text.find(n, at)) == std::string::npos) return false;
     return true;
 }
