@@ -112,25 +112,23 @@ extern kx_flags_t kx_flags;
 
 // ---- key constants (the shell's native codes) ---------------------------
 
+// One row per key: the Win32 virtual-key code, then the X11 keysym.
+#define KX_KEY_TABLE(X)                                                                         \
+    X(TAB, 9, 65289) X(RETURN, 13, 65293) X(ESCAPE, 27, 65307)                                  \
+    X(LEFT, 37, 65361) X(UP, 38, 65362) X(RIGHT, 39, 65363) X(DOWN, 40, 65364)                  \
+    X(END, 35, 65367) X(DELETE, 46, 65535) X(KP0, 96, 65456) X(KP1, 97, 65457) X(KP2, 98, 65458) \
+    X(SHIFT_L, 16, 65505) X(SHIFT_R, 16, 65506) X(CONTROL, 17, 65507)                           \
+    X(F2, 113, 65471) X(F3, 114, 65472) X(F4, 115, 65473) X(F6, 117, 65475) X(F7, 118, 65476)   \
+    X(F11, 122, 65480)
 #ifdef _WIN32
 #define KX_KEY_LETTER(c) ((int)((c) >= 'a' && (c) <= 'z' ? (c)-32 : (c)))
-constexpr int KX_KEY_TAB = 9, KX_KEY_RETURN = 13, KX_KEY_ESCAPE = 27;
-constexpr int KX_KEY_LEFT = 37, KX_KEY_UP = 38, KX_KEY_RIGHT = 39, KX_KEY_DOWN = 40;
-constexpr int KX_KEY_END = 35, KX_KEY_DELETE = 46;
-constexpr int KX_KEY_KP0 = 96, KX_KEY_KP1 = 97, KX_KEY_KP2 = 98;
-constexpr int KX_KEY_SHIFT_L = 16, KX_KEY_SHIFT_R = 16, KX_KEY_CONTROL = 17;
-constexpr int KX_KEY_F2 = 113, KX_KEY_F3 = 114, KX_KEY_F4 = 115, KX_KEY_F6 = 117, KX_KEY_F7 = 118,
-              KX_KEY_F11 = 122;
+#define KX_KEY_DEFINE(name, win32, x11) constexpr int KX_KEY_##name = win32;
 #else
 #define KX_KEY_LETTER(c) ((int)((c) >= 'A' && (c) <= 'Z' ? (c) + 32 : (c)))
-constexpr int KX_KEY_TAB = 65289, KX_KEY_RETURN = 65293, KX_KEY_ESCAPE = 65307;
-constexpr int KX_KEY_LEFT = 65361, KX_KEY_UP = 65362, KX_KEY_RIGHT = 65363, KX_KEY_DOWN = 65364;
-constexpr int KX_KEY_END = 65367, KX_KEY_DELETE = 65535;
-constexpr int KX_KEY_KP0 = 65456, KX_KEY_KP1 = 65457, KX_KEY_KP2 = 65458;
-constexpr int KX_KEY_SHIFT_L = 65505, KX_KEY_SHIFT_R = 65506, KX_KEY_CONTROL = 65507;
-constexpr int KX_KEY_F2 = 65471, KX_KEY_F3 = 65472, KX_KEY_F4 = 65473, KX_KEY_F6 = 65475, KX_KEY_F7 = 65476,
-              KX_KEY_F11 = 65480;
+#define KX_KEY_DEFINE(name, win32, x11) constexpr int KX_KEY_##name = x11;
 #endif
+KX_KEY_TABLE(KX_KEY_DEFINE)
+#undef KX_KEY_DEFINE
 // Digits and Space are ASCII in every shell.
 constexpr int KX_KEY_SPACE = 32;
 #define KX_KEY_DIGIT(d) ((int)('0' + (d)))

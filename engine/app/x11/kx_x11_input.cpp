@@ -46,58 +46,40 @@ void key_release(const XKeyEvent* ev) {
     kx_app.OnKeyUp(static_cast<int>(ks));
 }
 
-void button_press(const XButtonEvent* ev) {
-    const int x = static_cast<int16_t>(ev->x), y = static_cast<int16_t>(ev->y);
-    const int yb = kx_app.height - y;
-    switch (ev->button) {
-        case 1:
-            kx_app.OnLeftDown(x, yb);
-            kx_app.pointer_down[0] = 1;
-            kx_app.dragging[0] = 0;
-            kx_app.press_x[0] = kx_app.pointer_x[0] = x;
-            kx_app.press_y[0] = kx_app.pointer_y[0] = y;
-            kx_app.OnPointerDown(x, y);
-            break;
-        case 2:
-            kx_app.OnMiddleDown(x, yb);
-            break;
-        case 3:
-            kx_app.OnRightDown(x, yb);
-            break;
-        case 4:
-            kx_app.OnWheelUp(x, yb);
-            break;
-        case 5:
-            kx_app.OnWheelDown(x, yb);
-            break;
-        default:
-            break;
-    }
-}
+// The slots buttons 1..5 feed, from the bottom, on press and release (the wheel has no release).
+using xy_slot = void (*kx_app_t::*)(int, int);
+struct button_slots_t {
+    xy_slot down, up;
+};
+constexpr button_slots_t kButtonSlots[] = {
+    {&kx_app_t::OnLeftDown, &kx_app_t::OnLeftUp},     {&kx_app_t::OnMiddleDown, &kx_app_t::OnMiddleUp},
+    {&kx_app_t::OnRightDown, &kx_app_t::OnRightUp},   {&kx_app_t::OnWheelUp, nullptr},
+    {&kx_app_t::OnWheelDown, nullptr},
+};
 
-void button_release(const XButtonEvent* ev) {
+void button(const XButtonEvent* ev, bool press) {
+    if (ev->button < 1 || ev->button > 5) return;
     const int x = static_cast<int16_t>(ev->x), y = static_cast<int16_t>(ev->y);
-    const int yb = kx_app.height - y;
-    switch (ev->button) {
-        case 1:
-            kx_app.OnLeftUp(x, yb);
-            kx_app.pointer_down[0] = 0;
-            if (kx_app.dragging[0])
-                kx_app.OnDragEnd(kx_app.pointer_x[0], kx_app.pointer_y[0]);
-            else
-                kx_app.OnTap(kx_app.press_x[0], kx_app.press_y[0]);
-            kx_app.dragging[0] = 0;
-            kx_app.OnPointerUp(x, y);
-            break;
-        case 2:
-            kx_app.OnMiddleUp(x, yb);
-            break;
-        case 3:
-            kx_app.OnRightUp(x, yb);
-            break;
-        default:
-            break;
+    const xy_slot slot = press ? kButtonSlots[ev->button - 1].down : kButtonSlots[ev->button - 1].up;
+    if (slot == nullptr) return;
+    (kx_app.*slot)(x, kx_app.height - y);
+    // Only button 1 drives the press state.
+    if (ev->button != 1) return;
+    if (press) {
+        kx_app.pointer_down[0] = 1;
+        kx_app.dragging[0] = 0;
+        kx_app.press_x[0] = kx_app.pointer_x[0] = x;
+        kx_app.press_y[0] = kx_app.pointer_y[0] = y;
+        kx_app.OnPointerDown(x, y);
+        return;
     }
+    kx_app.pointer_down[0] = 0;
+    if (kx_app.dragging[0])
+        kx_app.OnDragEnd(kx_app.pointer_x[0], kx_app.pointer_y[0]);
+    else
+        kx_app.OnTap(kx_app.press_x[0], kx_app.press_y[0]);
+    kx_app.dragging[0] = 0;
+    kx_app.OnPointerUp(x, y);
 }
 
 void motion(const XMotionEvent* ev) {
@@ -150,10 +132,10 @@ int kx_x11_dispatch(const XEvent* ev) {
             key_release(&ev->xkey);
             break;
         case ButtonPress:
-            button_press(&ev->xbutton);
+            button(&ev->xbutton, true);
             break;
         case ButtonRelease:
-            button_release(&ev->xbutton);
+            button(&ev->xbutton, false);
             break;
         case MotionNotify:
             motion(&ev->xmotion);
