@@ -1,6 +1,6 @@
 // Readers the asset tests share: the asset directory, whole files, PNGs through
-// libpng, Ogg Vorbis through libvorbisfile, and .rawmdl triangles.
-// Depends on libpng, libvorbisfile, kx_math.
+// libpng, Ogg Vorbis through libvorbisfile, .rawmdl triangles, and the names of the
+// files the game loads. Depends on libpng, libvorbisfile, kx_math.
 #pragma once
 
 #include <cstdint>
@@ -19,6 +19,7 @@ std::vector<uint8_t> read_bytes(const std::string& path);
 struct png_t {
     int width = 0, height = 0, channels = 0;  // channels 3 or 4 after expansion
     std::vector<uint8_t> pixels;              // rows top first
+    const uint8_t* at(int x, int y) const { return &pixels[(static_cast<size_t>(y) * width + x) * channels]; }
 };
 // Decodes with libpng; false when the file is missing or broken.
 bool read_png(const std::string& path, png_t* out);
@@ -31,12 +32,16 @@ struct pcm_t {
 bool read_ogg(const std::string& path, pcm_t* out);
 
 struct tri_t {
-    vec3 p[3];
-    vec3 n[3];
+    vec3 p[3], n[3];
     float uv[3][2];
 };
 // Triangles of a .rawmdl file (false unless its size is a multiple of 96 bytes).
 bool read_rawmdl(const std::string& path, std::vector<tri_t>* out);
 
-// The game's model files, in load order.
+// The files the game loads, in load order: models/<m>.rawmdl, textures/<t>.png,
+// sounds/<s>.ogg, shaders/<sh>.{vert,frag}.glsl, and font/fontcyr.bin.
 extern const char* const kModelNames[8];
+extern const char* const kTextureNames[13];
+extern const char* const kSoundNames[12];
+extern const char* const kShaderNames[6];
+std::vector<std::string> game_files();
