@@ -160,17 +160,16 @@ void text(const char* cp1251, float x, float y, float scale, int align) {
     kx_text_free(&mesh);
 }
 
-// A model lit as the game lights it, at pos, turned by yaw about z, scaled.
-void draw_lit(int model, int tex, vec3 pos, float yaw, float scale, vec3 tint = {0, 0, 0}) {
+// A model lit as the game lights it, at pos, scaled.
+void draw_lit(int model, int tex, vec3 pos, float scale) {
     const mat4 saved = kx_matrices.modelview;
     kx_sh_use(&S->light);
     glBindTexture(GL_TEXTURE_2D, S->tex[tex]);
     glUniform1i(S->light.slot[KX_SH_U_SAMPLER], 0);
     glUniformMatrix4fv(S->light.slot[KX_SH_U_MODELVIEW_LIGHT], 1, GL_FALSE, saved.m);
     glUniform3f(S->light.slot[KX_SH_U_LVAL_K], 0.3108f, 1.44f, 0.0f);
-    glUniform4f(S->light.slot[KX_SH_U_COLOR_LIGHT], tint.x, tint.y, tint.z, 1.0f);
+    glUniform4f(S->light.slot[KX_SH_U_COLOR_LIGHT], 0, 0, 0, 1);
     kx_mv_translate(pos.x, pos.y, pos.z);
-    kx_mv_rotate(yaw, 0, 0, 1);
     mat3 n;
     kx_mat3_normal(&n, &kx_matrices.modelview);
     glUniformMatrix3fv(S->light.slot[KX_SH_U_NORMAL_MATRIX], 1, GL_FALSE, n.m);
@@ -180,19 +179,7 @@ void draw_lit(int model, int tex, vec3 pos, float yaw, float scale, vec3 tint = 
     kx_matrices.modelview = saved;
 }
 
-// Camera at eye looking along yaw (0: +y) and pitch (pi/2: level), with the game's frustum.
-void camera(int w, int h, vec3 eye, float yaw, float pitch) {
-    kx_proj_frustum_for(&kx_matrices.proj, w, h, 1.5f, 0.5f, 800);
-    kx_mv_identity();
-    kx_mv_scale(8);
-    kx_mv_rotate(-pitch, 1, 0, 0);
-    kx_mv_rotate(-yaw, 0, 0, 1);
-    kx_mv_translate(-eye.x, -eye.y, -eye.z);
-    glEnable(GL_DEPTH_TEST);
-    glEnable(GL_CULL_FACE);
-}
-
-TEST_F(AssetGl, ContactSheetTextures) {
+TEST_F(AssetGl, ContactSheetTexturesAndFont) {
     for (int i = 0; i < 13; i++) {
         const float s = 145, x = 8 + (i % 7) * (s + 2), y = 8 + (i / 7) * (s + 30);
         kx_sh_use(&kx_sh_default);
@@ -202,11 +189,21 @@ TEST_F(AssetGl, ContactSheetTextures) {
                           y + s);
         text(kTextureNames[i], x + s / 2, y + s + 12, 0.3f, 2);
     }
-    save("textures");
+    // The game font: Windows-1251 strings, the centred ones on the anchor x = W / 2.
+    text("IRONVALE", W / 2.0f, 420, 1.6f, 2);
+    text("Single player  |  \xCE\xE4\xE8\xED\xEE\xF7\xED\xE0\xFF \xE8\xE3\xF0\xE0", W / 2.0f, 470, 0.6f, 2);
+    text("The quick brown fox jumps over the lazy dog. 0123456789", 20, 505, 0.5f, 0);
+    text(
+        "\xD1\xFA\xE5\xF8\xFC \xE6\xE5 \xE5\xF9\xB8 \xFD\xF2\xE8\xF5 \xEC\xFF\xE3\xEA\xE8\xF5 "
+        "\xF4\xF0\xE0\xED\xF6\xF3\xE7\xF1\xEA\xE8\xF5 \xE1\xF3\xEB\xEE\xEA.",
+        20, 535, 0.5f, 0);
+    text("!\"#$%&'()*+,-./:;<=>?@[]_{}~  \xA8\xC6\xD9\xDE\xDF \xB8\xE6\xF9\xFE\xFF", 20, 565, 0.5f, 0);
+    save("textures_and_font");
 }
 
 TEST_F(AssetGl, ContactSheetModels) {
-    // Each model framed by its own bounds, seen from above and to the side.
+    // Each model framed by its own bounds, seen from above and to the side (yaw 0 looks
+    // along +y, pitch pi/2 level).
     for (int i = 0; i < 8; i++) {
         std::vector<tri_t> tris;
         ASSERT_TRUE(read_rawmdl(std::string("models/") + kModelNames[i] + ".rawmdl", &tris));
@@ -218,40 +215,32 @@ TEST_F(AssetGl, ContactSheetModels) {
         const vec3 centre = kx_vec3_scale(kx_vec3_add(lo, hi), 0.5f);
         const float r = kx_vec3_length(kx_vec3_sub(hi, lo)) / 2, yaw = -0.7f, pitch = 1.2f;
         glViewport((i % 4) * W / 4, (1 - i / 4) * H / 2, W / 4, H / 2);
-        camera(
-            W / 4, H / 2,
-            {r * std::sin(pitch) * std::sin(yaw), -r * std::sin(pitch) * std::cos(yaw), r * std::cos(pitch)},
-            yaw, pitch);
+        kx_proj_frustum_for(&kx_matrices.proj, W / 4, H / 2, 1.5f, 0.5f, 800);  // the game's frustum
+        kx_mv_identity();
+        kx_mv_scale(8);
+        kx_mv_rotate(-pitch, 1, 0, 0);
+        kx_mv_rotate(-yaw, 0, 0, 1);
+        kx_mv_translate(-r * std::sin(pitch) * std::sin(yaw), r * std::sin(pitch) * std::cos(yaw),
+                        -r * std::cos(pitch));
+        glEnable(GL_DEPTH_TEST);
         glDisable(GL_CULL_FACE);  // the guns are seen from their open side here
         const int tex[8] = {T_CRYSTAL, T_GRASS, T_T2, T_CRYSTAL, T_CRYSTAL, T_CRYSTAL, 6, T_CRYSTAL};
-        draw_lit(i, tex[i], kx_vec3_scale(centre, -1.0f), 0, 1.0f);
+        draw_lit(i, tex[i], kx_vec3_scale(centre, -1.0f), 1.0f);
     }
     save("models");
 }
 
 TEST_F(AssetGl, ContactSheetLevel) {
-    // In-game, from the start: ground, hills, the level and bots at their spawn points.
-    glViewport(0, 0, W / 2, H);
-    camera(W / 2, H, {-29.6f, 9.6f, 1.0f}, -1.5708f, 1.5708f);
-    kx_sh_use(&kx_sh_default);
-    glBindTexture(GL_TEXTURE_2D, S->tex[T_T1]);
-    kx_matrices_set(&kx_sh_default);
-    kx_draw_rect(kx_sh_default.slot[KX_SH_A_POS], kx_sh_default.slot[KX_SH_A_UV], -64, -64, 64, 64, 0, 0, 4,
-                 4, 0, 0, 0);
-    draw_lit(M_MOUNTAINS, T_GRASS, {0, 0, 0}, 0, 1.5f);
-    draw_lit(M_MAP, T_CRYSTAL, {0, 0, 0}, 0, 3.2f);
-    for (int i = 0, bot = 0; i < GAME_LEVEL_MARKER_COUNT; i++)
-        if (game_level_markers[i].type == OBJ_BOT_SPAWN)
-            draw_lit(M_PLAYER, T_T2, {game_level_markers[i].x, game_level_markers[i].y, 0}, 1.1f * bot++,
-                     0.5f, {0.07f, 0, 0});
-    // From above, with the level table over it: green floor areas, yellow no-walk areas,
-    // magenta blocks, orange low blocks; dots are markers.
-    glViewport(W / 2, 0, W / 2, H);
-    glDisable(GL_DEPTH_TEST);
-    const float half = 50, aspect = W / 2.0f / H;  // the level spans x -45..32, y -42..38
+    // The level model from above with the level table over it: green floor areas,
+    // yellow no-walk areas, magenta blocks, orange low blocks.
+    const float half = 50, aspect = static_cast<float>(W) / H;  // the level spans x -45..32, y -42..38
     kx_mat4_ortho(&kx_matrices.proj, -6.5f - half * aspect, -6.5f + half * aspect, -2 - half, -2 + half);
     kx_mv_identity();
-    draw_lit(M_MAP, T_CRYSTAL, {0, 0, 0}, 0, 3.2f);
+    glEnable(GL_DEPTH_TEST);
+    draw_lit(M_MAP, T_CRYSTAL, {0, 0, 0}, 3.2f);
+    glDisable(GL_DEPTH_TEST);
+    const float colours[2][2][3] = {{{1, 0.55f, 0}, {1, 0.1f, 0.6f}},
+                                    {{1, 1, 0.2f}, {0.2f, 1, 0.3f}}};  // [area][solid]
     kx_sh_use(&S->flat);
     kx_matrices_set(&S->flat);
     glBindBuffer(GL_ARRAY_BUFFER, 0);
@@ -259,39 +248,12 @@ TEST_F(AssetGl, ContactSheetLevel) {
     for (int i = 1; i < GAME_LEVEL_RECT_COUNT; i++) {
         const game_level_rect_t& r = game_level_rects[i];
         const float line[8] = {r.x1, r.y1, r.x2, r.y1, r.x2, r.y2, r.x1, r.y2};
-        const bool solid = r.clip_class == CLIP_SOLID, area = r.kind == RECT_AREA;
-        glUniform4f(S->flat.slot[KX_SH_U_COLOR], area && solid ? 0.2f : 1,
-                    area    ? 1
-                    : solid ? 0.1f
-                            : 0.55f,
-                    solid ? (area ? 0.3f : 0.6f) : 0.2f * area, 1);
+        const float* rgb = colours[r.kind == RECT_AREA][r.clip_class == CLIP_SOLID];
+        glUniform4f(S->flat.slot[KX_SH_U_COLOR], rgb[0], rgb[1], rgb[2], 1);
         glVertexAttribPointer(S->flat.slot[KX_SH_A_POS], 2, GL_FLOAT, GL_FALSE, 8, line);
         glDrawArrays(GL_LINE_LOOP, 0, 4);
     }
-    for (int i = 0; i < GAME_LEVEL_MARKER_COUNT; i++) {
-        const float x = game_level_markers[i].x, y = game_level_markers[i].y;
-        const float dot[8] = {x - 0.35f, y - 0.35f, x + 0.35f, y - 0.35f,
-                              x - 0.35f, y + 0.35f, x + 0.35f, y + 0.35f};
-        glUniform4f(S->flat.slot[KX_SH_U_COLOR], 1, 1, 1, 1);
-        glVertexAttribPointer(S->flat.slot[KX_SH_A_POS], 2, GL_FLOAT, GL_FALSE, 8, dot);
-        glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
-    }
     save("level");
-}
-
-TEST_F(AssetGl, ContactSheetFont) {
-    // Windows-1251 strings; centred ones sit on the anchor x = W / 2.
-    text("IRONVALE", W / 2.0f, 60, 1.6f, 2);
-    text("Single player  |  \xCE\xE4\xE8\xED\xEE\xF7\xED\xE0\xFF \xE8\xE3\xF0\xE0", W / 2.0f, 130, 0.6f, 2);
-    text("The quick brown fox jumps over the lazy dog. 0123456789", 20, 200, 0.6f, 0);
-    text(
-        "\xD1\xFA\xE5\xF8\xFC \xE6\xE5 \xE5\xF9\xB8 \xFD\xF2\xE8\xF5 \xEC\xFF\xE3\xEA\xE8\xF5 "
-        "\xF4\xF0\xE0\xED\xF6\xF3\xE7\xF1\xEA\xE8\xF5 \xE1\xF3\xEB\xEE\xEA.",
-        20, 250, 0.6f, 0);
-    text("!\"#$%&'()*+,-./:;<=>?@[]_{}~  \xA8\xC6\xD9\xDE\xDF \xB8\xE6\xF9\xFE\xFF", 20, 300, 0.6f, 0);
-    text("em 10: Score", 20, 370, 1.0f, 0);
-    text("Right aligned", W - 20.0f, 440, 0.6f, 1);
-    save("font");
 }
 
 }  // namespace

@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <map>
 #include <string>
 
 #include "assets/asset_read.h"
@@ -19,50 +18,27 @@ constexpr float kMapScale = 3.2f;      // the level model is drawn at this scale
 constexpr float kBulletHeight = 0.9f;  // bullets fly at this height
 constexpr float kPlayerHeight = 1.2f;
 
-// Highest surface of the level model above a floor point, with its texture
-// coordinates; buckets of 1 x 1 units keep the lookups quick.
-class surface_index_t {
-   public:
-    explicit surface_index_t(const std::vector<tri_t>& tris) {
-        for (tri_t t : tris) {
-            for (vec3& p : t.p) p = kx_vec3_scale(p, kMapScale);
-            const float d =
-                (t.p[1].y - t.p[2].y) * (t.p[0].x - t.p[2].x) + (t.p[2].x - t.p[1].x) * (t.p[0].y - t.p[2].y);
-            if (std::fabs(d) < 1e-6f) continue;  // vertical faces have no top
-            for (int y = cell(std::min({t.p[0].y, t.p[1].y, t.p[2].y}));
-                 y <= cell(std::max({t.p[0].y, t.p[1].y, t.p[2].y})); y++)
-                for (int x = cell(std::min({t.p[0].x, t.p[1].x, t.p[2].x}));
-                     x <= cell(std::max({t.p[0].x, t.p[1].x, t.p[2].x})); x++)
-                    buckets_[{x, y}].push_back(static_cast<int>(tris_.size()));
-            tris_.push_back(t);
-        }
+// Height of the highest surface of the level model (scaled tris) over (x, y), -1 when
+// there is none, and its texture coordinates.
+float top(const std::vector<tri_t>& tris, float x, float y, float uv[2]) {
+    float best = -1;
+    for (const tri_t& t : tris) {
+        const vec3* p = t.p;
+        if (x < std::min({p[0].x, p[1].x, p[2].x}) || x > std::max({p[0].x, p[1].x, p[2].x}) ||
+            y < std::min({p[0].y, p[1].y, p[2].y}) || y > std::max({p[0].y, p[1].y, p[2].y}))
+            continue;
+        const float d = (p[1].y - p[2].y) * (p[0].x - p[2].x) + (p[2].x - p[1].x) * (p[0].y - p[2].y);
+        if (std::fabs(d) < 1e-6f) continue;  // vertical faces have no top
+        const float w0 = ((p[1].y - p[2].y) * (x - p[2].x) + (p[2].x - p[1].x) * (y - p[2].y)) / d;
+        const float w1 = ((p[2].y - p[0].y) * (x - p[2].x) + (p[0].x - p[2].x) * (y - p[2].y)) / d,
+                    w2 = 1 - w0 - w1;
+        const float z = w0 * p[0].z + w1 * p[1].z + w2 * p[2].z;
+        if (std::min({w0, w1, w2}) < -1e-4f || z <= best) continue;
+        best = z;
+        for (int k = 0; k < 2; k++) uv[k] = w0 * t.uv[0][k] + w1 * t.uv[1][k] + w2 * t.uv[2][k];
     }
-    // Height of the highest surface over (x, y), or -1 when there is none.
-    float top(float x, float y, float uv[2]) const {
-        float best = -1;
-        const auto it = buckets_.find({cell(x), cell(y)});
-        for (int id : it == buckets_.end() ? std::vector<int>{} : it->second) {
-            const vec3* p = tris_[id].p;
-            const float d = (p[1].y - p[2].y) * (p[0].x - p[2].x) + (p[2].x - p[1].x) * (p[0].y - p[2].y);
-            float w[3];  // barycentric
-            w[0] = ((p[1].y - p[2].y) * (x - p[2].x) + (p[2].x - p[1].x) * (y - p[2].y)) / d;
-            w[1] = ((p[2].y - p[0].y) * (x - p[2].x) + (p[0].x - p[2].x) * (y - p[2].y)) / d;
-            w[2] = 1 - w[0] - w[1];
-            if (std::min({w[0], w[1], w[2]}) < -1e-4f) continue;
-            const float z = w[0] * p[0].z + w[1] * p[1].z + w[2] * p[2].z;
-            if (z <= best) continue;
-            best = z;
-            for (int k = 0; k < 2; k++)
-                uv[k] = w[0] * tris_[id].uv[0][k] + w[1] * tris_[id].uv[1][k] + w[2] * tris_[id].uv[2][k];
-        }
-        return best;
-    }
-
-   private:
-    static int cell(float v) { return static_cast<int>(std::floor(v)); }
-    std::vector<tri_t> tris_;
-    std::map<std::pair<int, int>, std::vector<int>> buckets_;
-};
+    return best;
+}
 
 // Whether (x, y) lies in a rectangle of this kind and class (class 0: any), with a margin.
 bool in_any(int kind, int clip, float x, float y, float margin = 0.05f) {
@@ -82,7 +58,8 @@ bool in_region(const ag_region_t& r, const float uv[2]) {
 TEST(AssetMap, TheLevelModelMatchesTheLevelTable) {
     std::vector<tri_t> tris;
     ASSERT_TRUE(read_rawmdl(asset_path("models/map3.rawmdl"), &tris));
-    const surface_index_t index(tris);
+    for (tri_t& t : tris)
+        for (vec3& p : t.p) p = kx_vec3_scale(p, kMapScale);
     const ag_region_t any = {0, 0, 1, 1};
     enum { SOLID_BLOCKS = 1, BLOCKS = 2, FLOOR = 4 };  // rectangles that decide a point instead
     const struct {
@@ -111,7 +88,7 @@ TEST(AssetMap, TheLevelModelMatchesTheLevelTable) {
                         (c.skip & FLOOR && in_any(RECT_AREA, CLIP_SOLID, x, y)))
                         continue;
                     float uv[2] = {0, 0};
-                    const float z = index.top(x, y, uv);
+                    const float z = top(tris, x, y, uv);
                     EXPECT_TRUE(z >= c.z_min && z < c.z_max &&
                                 (in_region(c.look, uv) || in_region(c.look2, uv)))
                         << c.what << " (rectangle " << i << ") at " << x << "," << y << ": height " << z;
@@ -129,7 +106,7 @@ TEST(AssetMap, TheLevelModelMatchesTheLevelTable) {
             for (float y : {r.y1 - 0.2f, r.y2 + 0.2f}) {
                 if (in_any(RECT_AREA, 0, x, y) || in_any(RECT_BLOCK, 0, x, y)) continue;
                 float uv[2];
-                EXPECT_GT(index.top(x, y, uv), kPlayerHeight) << "area " << i << " open at " << x << "," << y;
+                EXPECT_GT(top(tris, x, y, uv), kPlayerHeight) << "area " << i << " open at " << x << "," << y;
                 walls++;
             }
     }
