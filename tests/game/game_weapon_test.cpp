@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstdlib>
 
 #include "game/game_input.h"
@@ -11,373 +10,239 @@
 
 namespace {
 
-class GameWeapon : public GameTest {
-   protected:
-    // Ticks (1-based) at which the local player fired while holding the trigger.
-    static std::vector<int> hold_trigger(int ticks) {
-        std::vector<int> at;
+class GameWeapon : public GameTest {};
+
+TEST_F(GameWeapon, ShotTimesWithTheTriggerHeld) {
+    // The start's 60-tick switch, then the cooldown; the machine gun reloads for
+    // 60 ticks after its 18th round, and switching to the spread gun is silent.
+    ints mg = {324, 336};
+    for (int k = 0; k < 18; k++) mg.insert(mg.end() - 2, 60 + 12 * k);
+    const std::pair<int, ints> cases[] = {{-1, mg}, {GAME_WKEY_SPREAD_GUN, {60, 160, 260}}};
+    for (auto& [key, expected] : cases) {
+        SetUp();
         game_world.ai_shooting_disabled = 1;
+        if (key >= 0) game_input_weapon_key(key);
         game_input_pointer_down();
-        for (int t = 1; t <= ticks; t++) {
+        ints at;
+        for (int t = 1; t <= 340; t++) {
             const size_t before = g_hooks.shots.size();
             game_tick();
             if (g_hooks.shots.size() != before) at.push_back(t);
         }
-        return at;
+        EXPECT_EQ(at, expected);
+        EXPECT_EQ(count_sounds(GAME_SND_RELOAD), key < 0 ? 1 : 0);
     }
-    static int count_type(int type) {
-        int n = 0;
-        for (int i = 0; i < game_world.objects.count; i++) n += game_obj(i)->type == type;
-        return n;
-    }
-};
-
-TEST_F(GameWeapon, MachineGunMagazineThenReload) {
-    const std::vector<int> at = hold_trigger(340);
-    ASSERT_EQ(at.size(), 20u);
-    for (int k = 0; k < 18; k++) EXPECT_EQ(at[k], 60 + 12 * k);  // the start's switch, then every 12
-    EXPECT_EQ(at[18], 264 + 60);                                 // 60 ticks of reload
-    EXPECT_EQ(at[19], 264 + 72);
-    EXPECT_EQ(count_sounds(GAME_SND_RELOAD), 1);
-    EXPECT_EQ(count_sounds(GAME_SND_PLAYER_SHOT), 20);
 }
 
-TEST_F(GameWeapon, SpreadGunEveryHundredTicksSixPellets) {
-    game_input_weapon_key(GAME_WKEY_SPREAD_GUN);
-    EXPECT_EQ(game_obj(0)->weapon, 0);
-    EXPECT_EQ(count_sounds(GAME_SND_RELOAD), 0);  // switching makes no sound
-    const int before = game_world.objects.count;
-    game_obj(0)->switch_timer = 60;
-    game_obj(0)->cooldown = 15;
-    game_world.multiplayer = 1;  // shots queue events too
-    game_obj_t* p = game_obj(0);
-    p->pos = kx_vec3(-29.6f, 9.6f, 0.5f);
-    game_input_pointer_down();
-    for (int t = 0; t < 60; t++) game_fire(0);
-    EXPECT_EQ(game_world.objects.count, before + 6);
-    for (int i = before; i < before + 6; i++) {
-        const game_obj_t* b = game_obj(i);
-        EXPECT_EQ(b->type, OBJ_BULLET);
-        EXPECT_EQ(b->bullet_kind, 0);
-        EXPECT_EQ(b->flags, 0);
-        EXPECT_EQ(b->id, GAME_PLAYER_ID);
-        EXPECT_EQ(b->radius, 0.01f);
-        EXPECT_NEAR(kx_vec3_length(b->vel), 0.25f, 1e-5);
-        EXPECT_NEAR(b->pos.z, 0.9f + 3 * b->vel.z, 1e-5);
-        EXPECT_NEAR(b->pos.x, p->pos.x + 0.15f + 3 * b->vel.x, 1e-4);  // 0.15 right of a player facing +y
+TEST_F(GameWeapon, WhatOneShotSpawns) {
+    // shooter, weapon, ammo -> bullets, flags, event, sound; the player's shots start
+    // 0.15 to its right, and a bot's magazine starts empty.
+    const int cases[][7] = {{0, 0, 5, 6, 0, GAME_EV_PELLET, GAME_SND_SHOT_AND_RELOAD},
+                            {0, 1, 1, 1, 0x100, GAME_EV_MG_SHOT, GAME_SND_PLAYER_SHOT},
+                            {1, 1, 0, 1, 0, 0, GAME_SND_PLAYER_SHOT},
+                            {2, 0, 0, 6, 0, 0, GAME_SND_SINGLE_SHOT}};
+    for (auto& c : cases) {
+        SetUp();
+        game_world.multiplayer = 1;  // only the local player's shots queue events
+        game_obj_t* o = game_obj(c[0]);
+        o->weapon = c[1], o->ammo = c[2], o->switch_timer = o->cooldown = 0, o->fire = 1;
+        const int first = game_world.objects.count;
+        const float side = c[0] ? 0 : 0.15f, ahead = c[1] ? 3.5f : 3;
+        game_fire(c[0]);
+        ASSERT_EQ(game_world.objects.count - first, c[3]) << c[0];
+        for (int i = first; i < game_world.objects.count; i++) {
+            const game_obj_t* b = game_obj(i);
+            EXPECT_EQ((ints{b->type, b->bullet_kind, b->flags, b->id}),
+                      (ints{OBJ_BULLET, c[1], c[4], o->id}));
+            EXPECT_NEAR(kx_vec3_length(b->vel), 0.25f, 1e-5);
+            EXPECT_NEAR(b->pos.x, o->pos.x + side + ahead * b->vel.x, 1e-4);
+            EXPECT_NEAR(b->pos.z, 0.9f + ahead * b->vel.z, 1e-5);
+        }
+        ASSERT_EQ(game_world.events.count, c[5] ? c[3] : 0);
+        for (int i = 0; i < game_world.events.count; i++) {
+            const game_event_t& e = game_world.events.items[i];
+            EXPECT_EQ((ints{e.code, e.owner, e.sender}), (ints{c[5], 7, 7}));
+        }
+        EXPECT_EQ(count_sounds(c[6]), 1);
+        const bool reload = c[1] == 1;  // the emptied magazine is reloaded, with the sound
+        EXPECT_EQ((ints{o->ammo, o->switch_timer, count_sounds(GAME_SND_RELOAD)}),
+                  (ints{reload ? 18 : c[2], reload ? 60 : 0, reload}));
     }
-    ASSERT_EQ(game_world.events.count, 6);
-    EXPECT_EQ(game_world.events.items[0].code, GAME_EV_PELLET);
-    EXPECT_EQ(game_world.events.items[0].owner, 7);
-    EXPECT_EQ(game_world.events.items[0].sender, 7);
-    EXPECT_EQ(count_sounds(GAME_SND_SHOT_AND_RELOAD), 1);
-    for (int t = 0; t < 99; t++) game_fire(0);
-    EXPECT_EQ(g_hooks.shots.size(), 1u);
-    game_fire(0);
-    EXPECT_EQ(g_hooks.shots.size(), 2u);
 }
 
-TEST_F(GameWeapon, ClickReleasedBeforeReadyIsLost) {
+TEST_F(GameWeapon, ClickReleasedBeforeTheWeaponIsReadyIsLost) {
     game_obj_t* p = game_obj(0);
-    p->fire = 1;
-    p->trigger_held = 0;
-    game_fire(0);  // still switching: no shot, request cleared
-    EXPECT_EQ(p->fire, 0);
-    EXPECT_TRUE(g_hooks.shots.empty());
     game_input_pointer_down();
     game_input_pointer_up();
-    EXPECT_EQ(p->trigger_held, 0);
-    EXPECT_EQ(p->fire, 1);
+    EXPECT_EQ((ints{p->trigger_held, p->fire}), (ints{0, 1}));
+    game_fire(0);  // still switching: no shot, and the request is gone
+    EXPECT_EQ((ints{p->fire, static_cast<int>(g_hooks.shots.size())}), (ints{0, 0}));
 }
 
-TEST_F(GameWeapon, SelectWeaponRules) {
-    struct {
-        int weapon, ammo, switch_timer, key;
-        int e_weapon, e_ammo, e_switch, e_sound;
-    } cases[] = {
-        {1, 18, 0, GAME_WKEY_RELOAD, 1, 18, 0, 0},     // full magazine: nothing but ammo 18
-        {1, 5, 0, GAME_WKEY_RELOAD, 1, 18, 60, 1},     // reload: sound and 60 ticks
-        {1, 5, 30, GAME_WKEY_RELOAD, 1, 5, 30, 0},     // already switching: nothing
-        {0, 3, 0, GAME_WKEY_RELOAD, 0, 3, 0, 0},       // R with the spread gun: nothing
-        {0, 3, 0, GAME_WKEY_SPREAD_GUN, 0, 18, 0, 0},  // the same spread gun: ammo 18
-        {0, 3, 0, GAME_WKEY_OTHER, 1, 18, 60, 0},      // switch without a sound
-        {1, 9, 0, GAME_WKEY_OTHER, 0, 18, 60, 0},
+TEST_F(GameWeapon, SwitchAndReloadRules) {
+    // weapon, ammo, switch timer, key -> weapon, ammo, switch timer, reload sounds
+    const int cases[][8] = {
+        {1, 18, 0, GAME_WKEY_RELOAD, 1, 18, 0, 0},        // full magazine: nothing
+        {1, 17, 0, GAME_WKEY_RELOAD, 1, 18, 60, 1},       // one round short: reload, with its sound
+        {1, 5, 30, GAME_WKEY_RELOAD, 1, 5, 30, 0},        // already switching: nothing
+        {0, 3, 0, GAME_WKEY_RELOAD, 0, 3, 0, 0},          // R with the spread gun: nothing
+        {0, 3, 0, GAME_WKEY_SPREAD_GUN, 0, 18, 0, 0},     // the same spread gun: ammo 18 only
+        {0, 3, 0, GAME_WKEY_OTHER, 1, 18, 60, 0},         // a switch makes no sound
+        {1, 9, 0, GAME_WKEY_OTHER, 0, 18, 60, 0},         //
         {0, 3, 10, GAME_WKEY_MACHINE_GUN, 1, 18, 60, 0},  // switching over a running switch
     };
-    for (auto& c : cases) {
-        game_obj_t* p = game_obj(0);
-        p->weapon = c.weapon;
-        p->ammo = c.ammo;
-        p->switch_timer = c.switch_timer;
-        p->cooldown = 0;
-        g_hooks.sounds.clear();
-        game_input_weapon_key(c.key);
-        EXPECT_EQ(p->weapon, c.e_weapon) << c.weapon << " " << c.key;
-        EXPECT_EQ(p->ammo, c.e_ammo) << c.weapon << " " << c.key;
-        EXPECT_EQ(p->switch_timer, c.e_switch) << c.weapon << " " << c.key;
-        EXPECT_EQ(p->cooldown, c.e_switch == 60 ? 15 : 0);
-        EXPECT_EQ(count_sounds(GAME_SND_RELOAD), c.e_sound);
-    }
-}
-
-TEST_F(GameWeapon, BotsFirstMachineGunShotStartsAReload) {
-    game_obj_t* b = game_obj(1);
-    ASSERT_EQ(b->weapon, 1);
-    ASSERT_EQ(b->ammo, 0);
-    b->fire = 1;
-    const int before = game_world.objects.count;
-    game_fire(1);
-    EXPECT_EQ(game_world.objects.count, before + 1);
-    EXPECT_EQ(game_obj(before)->flags & 0x100, 0);
-    EXPECT_EQ(game_obj(before)->id, 0);
-    EXPECT_EQ(b->ammo, 18);
-    EXPECT_EQ(b->switch_timer, 60);
-    EXPECT_EQ(count_sounds(GAME_SND_RELOAD), 1);
-    EXPECT_EQ(count_sounds(GAME_SND_PLAYER_SHOT), 1);
-}
-
-class GameBullet : public GameWeapon {
-   protected:
-    // A bullet of shooter `id` that will be at `at` after its next move.
-    static int bullet_to(vec3 at, vec3 vel, int kind, int id) {
-        game_obj_t b = game_obj_create(OBJ_BULLET, 0, kx_vec3_sub(at, vel));
-        b.vel = vel;
-        b.bullet_kind = kind;
-        b.id = id;
-        b.radius = 0.01f;
-        game_pool_add(&game_world.objects, b);
-        return game_world.objects.count - 1;
-    }
-    void SetUp() override {
-        GameWeapon::SetUp();
-        game_world.multiplayer = 1;  // slots hold still; no respawn from the timer
-        only_players();
-        game_obj(1)->pos = kx_vec3(-20, 9.6f, 0.5f);  // corridor, rect 10
-    }
-};
-
-TEST_F(GameBullet, HitGeometryAtBulletHeight) {
-    struct {
-        float dx;
-        int kind;
-        bool hit;
-    } cases[] = {{0.0f, 1, true}, {0.57f, 1, true}, {0.57f, 0, true}, {0.59f, 1, false}, {-0.59f, 0, false}};
-    for (auto& c : cases) {
-        game_obj_t* t = game_obj(1);
-        t->health = 60;
-        t->hit_flash = 0;
-        only_players();
-        bullet_to(kx_vec3(-20 + c.dx, 9.6f, 0.9f), kx_vec3(0, 0.001f, 0), c.kind, 3);
-        game_tick();
-        EXPECT_EQ(t->health, c.hit ? 60 - (c.kind ? 3 : 6) : 60) << c.dx;
-        EXPECT_EQ(count_type(OBJ_BULLET), c.hit ? 0 : 1);
-        EXPECT_EQ(count_type(OBJ_FX_IMPACT), c.hit ? 1 : 0);
-        if (c.hit) {
-            EXPECT_EQ(t->last_attacker, 3);
-            EXPECT_EQ(t->hit_flash, 10);  // the target's own countdown ran earlier in the pass
-        }
-    }
-}
-
-TEST_F(GameBullet, WallsBeforePlayersAndNoSelfHits) {
-    // Target right beside a class-16 block (rect 38, x from 19.2).
-    game_obj_t* t = game_obj(1);
-    t->pos = kx_vec3(18.7f, -9.6f, 0.5f);
-    bullet_to(kx_vec3(19.25f, -9.6f, 0.9f), kx_vec3(0.1f, 0, 0), 1, 3);
-    game_tick();
-    EXPECT_EQ(t->health, 60);
-    EXPECT_EQ(count_type(OBJ_BULLET), 0);
-    EXPECT_EQ(count_type(OBJ_FX_IMPACT), 1);
-    EXPECT_EQ(count_sounds(GAME_SND_HIT), 1);
-    // A bullet never hits its own shooter, a dead or an inactive player.
-    only_players();
-    t->pos = kx_vec3(-20, 9.6f, 0.5f);
-    bullet_to(kx_vec3(-20, 9.6f, 0.9f), kx_vec3(0, 0.001f, 0), 1, 0);
-    game_obj(2)->pos = kx_vec3(-15, 9.6f, 0.5f);
-    game_obj(2)->dead = 1;
-    bullet_to(kx_vec3(-15, 9.6f, 0.9f), kx_vec3(0, 0.001f, 0), 1, 3);
-    game_obj(5)->pos = kx_vec3(-12, 9.6f, 0.5f);
-    bullet_to(kx_vec3(-12, 9.6f, 0.9f), kx_vec3(0, 0.001f, 0), 1, 3);
-    game_obj(2)->active = 1;
-    game_tick();
-    EXPECT_EQ(count_type(OBJ_BULLET), 3);
-    EXPECT_EQ(t->health, 60);
-}
-
-TEST_F(GameBullet, LocalPlayerHitSoundsAndNoImpact) {
     game_obj_t* p = game_obj(0);
-    bullet_to(kx_vec3(p->pos.x, p->pos.y, 0.9f), kx_vec3(0, 0.001f, 0), 0, 2);
-    bullet_to(kx_vec3(p->pos.x, p->pos.y, 0.9f), kx_vec3(0, 0.001f, 0), 0, 2);
-    game_tick();
-    EXPECT_EQ(p->health, 48);
-    EXPECT_EQ(count_type(OBJ_FX_IMPACT), 0);
-    // Two hits in one tick: one hit sound (2-tick spacing), the player-hit sound at full gain.
-    EXPECT_EQ(count_sounds(GAME_SND_HIT), 1);
-    ASSERT_EQ(count_sounds(GAME_SND_PLAYER_HIT), 1);
-    for (auto& s : g_hooks.sounds) {
-        if (s.sound == GAME_SND_PLAYER_HIT) {
-            EXPECT_EQ(s.plain, 1);
-        }
+    for (auto& c : cases) {
+        p->weapon = c[0], p->ammo = c[1], p->switch_timer = c[2], p->cooldown = 0;
+        g_hooks.sounds.clear();
+        game_input_weapon_key(c[3]);
+        EXPECT_EQ((ints{p->weapon, p->ammo, p->switch_timer, p->cooldown, count_sounds(GAME_SND_RELOAD)}),
+                  (ints{c[4], c[5], c[6], c[6] == 60 ? 15 : 0, c[7]}))
+            << c[0] << " " << c[1] << " key " << c[3];
     }
 }
 
-TEST_F(GameBullet, LeavingTheWorldRemovesTheBullet) {
-    const int i = bullet_to(kx_vec3(9000.5f, 0, 0.9f), kx_vec3(1, 0, 0), 1, 3);
-    (void)i;
+TEST_F(GameWeapon, BulletsHitAtBulletHeightWallsFirstNeverTheShooter) {
+    game_world.multiplayer = 1;  // slots hold still and do not respawn by themselves
+    // target at x, bullet dx beside it (at 0.9 high, 0.4 above the target's centre) -> health
+    struct {
+        int target;
+        float x, dx;
+        int kind, shooter, dead, health;
+    } cases[] = {
+        {1, -20, 0, 1, 3, 0, 57},       {1, -20, 0.57f, 1, 3, 0, 57},
+        {1, -20, 0.57f, 0, 3, 0, 54},                                   // pellet: 6
+        {1, -20, 0.59f, 1, 3, 0, 60},   {1, -20, -0.59f, 0, 3, 0, 60},  // misses
+        {1, 18.7f, 0.55f, 1, 3, 0, 60},  // the block beside the target (x from 19.2) is hit first
+        {1, -20, 0, 1, 0, 0, 60},        // never its own shooter (slot 0)
+        {1, -20, 0, 1, 3, 1, 60},        // nor a dead player
+        {5, -15, 0, 1, 3, 0, 60},        // nor an inactive slot
+    };
+    for (auto& c : cases) {
+        only_players();
+        game_obj_t* t = game_obj(c.target);
+        const float y = c.x > 0 ? -9.6f : 9.6f;
+        t->pos = kx_vec3(c.x, y, 0.5f);
+        t->health = 60, t->hit_flash = t->last_attacker = 0, t->dead = c.dead;
+        bullet_to(kx_vec3(c.x + c.dx, y, 0.9f), kx_vec3(c.x > 0 ? 0.1f : 0, 0.001f, 0), c.kind, c.shooter);
+        game_tick();
+        const int hit = c.health < 60, stopped = hit || c.x > 0;
+        EXPECT_EQ((ints{t->health, t->last_attacker, t->hit_flash, count_type(OBJ_BULLET),
+                        count_type(OBJ_FX_IMPACT)}),
+                  (ints{c.health, hit * c.shooter, hit * 10, !stopped, stopped}))
+            << c.x << "+" << c.dx << " kind " << c.kind;
+        t->dead = 0;
+    }
+    only_players();  // out of the world: removed with an impact
+    bullet_to(kx_vec3(9000.5f, 0, 0.9f), kx_vec3(1, 0, 0), 1, 3);
     game_tick();
-    EXPECT_EQ(count_type(OBJ_BULLET), 0);
-    EXPECT_EQ(count_type(OBJ_FX_IMPACT), 1);
+    EXPECT_EQ((ints{count_type(OBJ_BULLET), count_type(OBJ_FX_IMPACT)}), (ints{0, 1}));
+}
+
+TEST_F(GameWeapon, TwoHitsOnTheLocalPlayerInOneTick) {
+    game_world.multiplayer = 1;
+    only_players();
+    game_obj_t* p = game_obj(0);
+    for (int k = 0; k < 2; k++) bullet_to(kx_vec3(p->pos.x, p->pos.y, 0.9f), kx_vec3(0, 0.001f, 0), 0, 2);
+    game_tick();
+    EXPECT_EQ((ints{p->health, count_type(OBJ_FX_IMPACT)}), (ints{48, 0}));  // no impact on the own screen
+    // One hit sound (2-tick spacing), the player-hit sound at full gain.
+    EXPECT_EQ(g_hooks.sounds, (std::vector<ints>{{GAME_SND_HIT, 0}, {GAME_SND_PLAYER_HIT, 1}}));
 }
 
 TEST_F(GameWeapon, HealthKitHealsEveryTakerInTheTick) {
     game_world.multiplayer = 1;
-    int kit = -1;
-    for (int i = 13; i < game_world.objects.count; i++)
-        if (game_obj(i)->type == OBJ_HEALTHKIT) {
-            kit = i;
-            break;
-        }
-    ASSERT_GE(kit, 0);
-    const vec3 k = game_obj(kit)->pos;
-    game_obj(0)->pos = kx_vec3(k.x + 0.3f, k.y, 0.5f);
-    game_obj(0)->health = 20;
-    game_obj(1)->pos = kx_vec3(k.x - 0.3f, k.y, 0.5f);
-    game_obj(1)->health = 50;
-    game_obj(2)->pos = kx_vec3(k.x, k.y + 0.3f, 0.5f);  // full health: not a taker
-    game_obj(2)->active = 1;
+    int kit = 13;
+    while (game_obj(kit)->type != OBJ_HEALTHKIT) kit++;
+    game_obj_t* k = game_obj(kit);
+    const float taker[3][3] = {{0.3f, 0, 20}, {-0.3f, 0, 50}, {0, 0.3f, 60}};  // the last is not hurt
+    for (int j = 0; j < 3; j++) {
+        game_obj(j)->pos = kx_vec3(k->pos.x + taker[j][0], k->pos.y + taker[j][1], 0.5f);
+        game_obj(j)->health = static_cast<int>(taker[j][2]);
+    }
     game_tick();
-    EXPECT_EQ(game_obj(0)->health, 50);
-    EXPECT_EQ(game_obj(1)->health, 60);
-    EXPECT_EQ(game_obj(kit)->dead, 1);
-    EXPECT_EQ(game_obj(kit)->timer, 1100);
+    EXPECT_EQ((ints{game_obj(0)->health, game_obj(1)->health, k->dead, k->timer}), (ints{50, 60, 1, 1100}));
     EXPECT_EQ(count_sounds(GAME_SND_HEALTHKIT), 2);
     for (int t = 0; t < 1099; t++) game_tick();
-    EXPECT_EQ(game_obj(kit)->dead, 1);
+    EXPECT_EQ(k->dead, 1);
     game_tick();
-    EXPECT_EQ(game_obj(kit)->dead, 0);
-    EXPECT_EQ(game_obj(0)->health, 50);
-    game_tick();  // back, and the player still stands on it
+    EXPECT_EQ((ints{k->dead, game_obj(0)->health}), (ints{0, 50}));
+    game_tick();  // back, with the player still on it
     EXPECT_EQ(game_obj(0)->health, 60);
 }
 
-TEST_F(GameWeapon, PlayerRespawnsAtTheChosenSpawnPoint) {
-    game_world.multiplayer = 1;
-    game_obj_t* p = game_obj(0);
-    p->dead = 1;
-    p->timer = 1;
-    p->ammo = 2;
-    std::srand(99);
-    const int r = std::rand();
-    std::srand(99);
-    game_tick();
-    int n = r % 10, spawn = -1;
-    for (int j = 0; j < game_world.objects.count && spawn < 0; j++)
-        if (game_obj(j)->type == OBJ_BOT_SPAWN && n-- == 0) spawn = j;
-    EXPECT_EQ(p->dead, 0);
-    EXPECT_EQ(p->pos.x, game_obj(spawn)->pos.x);
-    EXPECT_EQ(p->pos.y, game_obj(spawn)->pos.y);
-    EXPECT_EQ(p->pos.z, 0.5f);
-    EXPECT_EQ(p->timer, 250);
-    EXPECT_EQ(p->ammo, 18);
-    EXPECT_EQ(p->aim_delay, 280);
-    EXPECT_EQ(game_world.respawn_flash, 30);
-    ASSERT_EQ(game_world.events.count, 1);
-    EXPECT_EQ(game_world.events.items[0].code, GAME_EV_RESPAWNED);
-    EXPECT_EQ(game_world.events.items[0].pos.x, p->pos.x);
-}
-
-TEST_F(GameWeapon, RespawnWithoutSpawnPointsStaysInPlace) {
-    // Both a spawn count of 0 and a level without spawn points respawn in place.
-    for (int variant = 0; variant < 2; variant++) {
+TEST_F(GameWeapon, PlayerRespawnsAtTheDrawnSpawnPointOrInPlaceWithoutOne) {
+    // 0: ten spawn points; 1: a spawn count of 0; 2: no spawn point in the level.
+    for (int variant = 0; variant < 3; variant++) {
         SetUp();
         game_world.multiplayer = 1;
-        if (variant == 0) {
-            game_world.bot_spawn_count = 0;
-        } else {
-            for (int i = 13; i < game_world.objects.count; i++)
-                if (game_obj(i)->type == OBJ_BOT_SPAWN) game_obj(i)->type = OBJ_WAYPOINT + 100;
-        }
+        if (variant == 1) game_world.bot_spawn_count = 0;
+        for (int i = 13; variant == 2 && i < game_world.objects.count; i++)
+            if (game_obj(i)->type == OBJ_BOT_SPAWN) game_obj(i)->type = OBJ_WAYPOINT + 100;
         game_obj_t* p = game_obj(0);
-        const vec3 at = p->pos;
-        p->dead = 1;
-        p->timer = 1;
+        p->dead = 1, p->timer = 1, p->ammo = 2;
+        game_world.respawn_flash = 0;
+        std::srand(99);
+        int n = std::rand() % 10, spawn = 13;
+        std::srand(99);
+        for (; variant == 0; spawn++)
+            if (game_obj(spawn)->type == OBJ_BOT_SPAWN && n-- == 0) break;
+        const vec3 at = variant == 0 ? game_obj(spawn)->pos : p->pos;
         game_tick();
-        EXPECT_EQ(p->dead, 0) << variant;
-        EXPECT_EQ(p->pos.x, at.x) << variant;
-        EXPECT_EQ(p->pos.y, at.y) << variant;
-        EXPECT_EQ(p->timer, 250);
+        EXPECT_EQ(floats({p->pos.x, p->pos.y, p->pos.z}), floats({at.x, at.y, 0.5f})) << variant;
+        EXPECT_EQ((ints{p->dead, p->timer, p->ammo, p->aim_delay, game_world.respawn_flash}),
+                  (ints{0, 250, 18, variant == 0 ? 280 : 0, 30}))
+            << variant;
+        ASSERT_EQ(game_world.events.count, 1);
+        EXPECT_EQ(floats({1.0f * game_world.events.items[0].code, game_world.events.items[0].pos.x}),
+                  floats({GAME_EV_RESPAWNED, p->pos.x}));
     }
 }
 
-TEST_F(GameWeapon, BotRespawnLeavesAnEffect) {
+TEST_F(GameWeapon, BotRespawnsOnASpawnPointWithAnEffectForThirtyTicks) {
     game_world.ai_shooting_disabled = 1;
     game_obj_t* b = game_obj(2);
-    b->dead = 1;
-    b->timer = 1;
+    b->dead = 1, b->timer = 1;
     game_tick();
     EXPECT_EQ(b->dead, 0);
+    EXPECT_GE(marker_at(OBJ_BOT_SPAWN, b->pos.x, b->pos.y), 0);
+    // The effect's age starts at its type code (6); it goes once past 35, counting
+    // the tick it appeared in.
+    for (int t = 0; t < 28; t++) game_tick();
     EXPECT_EQ(count_type(OBJ_FX_RESPAWN), 1);
-    bool on_spawn = false;
-    for (int j = 13; j < game_world.objects.count; j++)
-        if (game_obj(j)->type == OBJ_BOT_SPAWN && game_obj(j)->pos.x == b->pos.x &&
-            game_obj(j)->pos.y == b->pos.y)
-            on_spawn = true;
-    EXPECT_TRUE(on_spawn);
+    game_tick();
+    EXPECT_EQ(count_type(OBJ_FX_RESPAWN), 0);
 }
 
 TEST_F(GameWeapon, DeathPass) {
-    game_obj_t* a = game_obj(1);
-    game_obj_t* b = game_obj(2);
-    a->health = 0;
-    a->lives = 2;
-    a->vel = kx_vec3(0.1f, 0, 0);
-    b->health = -3;
-    b->lives = 0;
+    game_obj_t *a = game_obj(1), *b = game_obj(2), *p = game_obj(0);
+    a->health = 0, a->lives = 2, a->vel = kx_vec3(0.1f, 0, 0);
+    b->health = -3, b->lives = 0;
     game_death_pass();
-    EXPECT_EQ(a->lives, 1);
-    EXPECT_EQ(a->health, 60);
-    EXPECT_EQ(a->dead, 1);
-    EXPECT_EQ(a->timer, 250);
-    EXPECT_EQ(b->active, 0);
-    EXPECT_EQ(game_world.bots_alive, 3);
-    EXPECT_EQ(count_type(OBJ_FX_EXPLOSION), 2);
+    EXPECT_EQ((ints{a->lives, a->health, a->dead, a->timer, b->active, game_world.bots_alive}),
+              (ints{1, 60, 1, 250, 0, 3}));
+    EXPECT_EQ((ints{count_type(OBJ_FX_EXPLOSION), count_sounds(GAME_SND_EXPLOSION)}), (ints{2, 2}));
     EXPECT_EQ(game_obj(game_world.objects.count - 2)->pos.x, a->pos.x - 0.1f);
-    EXPECT_EQ(count_sounds(GAME_SND_EXPLOSION), 2);
-    EXPECT_EQ(g_hooks.game_over, 0);
-
-    // The local player: a life in single player; out of lives ends the game.
-    game_obj_t* p = game_obj(0);
+    // The local player loses a life in single player; out of lives ends the game.
     p->health = 0;
     game_death_pass();
-    EXPECT_EQ(p->lives, 8);
-    EXPECT_EQ(p->dead, 1);
-    EXPECT_EQ(g_hooks.game_over, 0);
-    p->health = 0;
-    p->lives = 0;
+    EXPECT_EQ((ints{p->lives, p->dead, g_hooks.game_over}), (ints{8, 1, 0}));
+    p->health = p->lives = 0;
     game_death_pass();
     EXPECT_EQ(g_hooks.game_over, 1);
-
-    // Multiplayer: no life lost, the death is queued with the killer and reported.
+    // Multiplayer: no life lost; the death is queued with the killer and reported.
     game_world.multiplayer = 1;
-    p->lives = 4;
-    p->health = -1;
-    p->last_attacker = 3;
+    p->lives = 4, p->health = -1, p->last_attacker = 3;
     game_death_pass();
-    EXPECT_EQ(p->lives, 4);
     ASSERT_EQ(game_world.events.count, 1);
-    EXPECT_EQ(game_world.events.items[0].code, GAME_EV_DIED);
-    EXPECT_EQ(game_world.events.items[0].killer, 3);
-    EXPECT_EQ(g_hooks.deaths_reported, 1);
-    EXPECT_EQ(g_hooks.last_killer, 3);
+    const game_event_t& e = game_world.events.items[0];
+    EXPECT_EQ((ints{p->lives, e.code, e.killer, g_hooks.last_killer}), (ints{4, GAME_EV_DIED, 3, 3}));
 }
 
-TEST_F(GameWeapon, VictoryTextWhenNoBotsAreLeft) {
+TEST_F(GameWeapon, VictoryWhenNoBotsAreLeft) {
     game_world.ai_shooting_disabled = 1;
-    for (int k = 1; k <= 4; k++) {
-        game_obj(k)->lives = 0;
-        game_obj(k)->health = 0;
-    }
-    game_death_pass();  // (a tick might heal Bob first: he spawns beside a health kit)
+    for (int k = 1; k <= 4; k++) game_obj(k)->lives = game_obj(k)->health = 0;
+    game_death_pass();  // not a tick: Bob spawns beside a health kit and would be healed first
     EXPECT_EQ(game_world.bots_alive, 0);
     game_tick();
     EXPECT_EQ(g_hooks.victory_shown, 1);

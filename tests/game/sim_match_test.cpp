@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <string>
 
 namespace {
 
@@ -16,7 +15,7 @@ sim_match_result_t run(int ticks, unsigned seed, int mode, int no_shooting) {
     return r;
 }
 
-// Longest time a bot spent pressed against something while walking its waypoints.
+// Longest time a bot may spend pressed against something while walking its waypoints.
 constexpr int STUCK_LIMIT_TICKS = 300;
 
 TEST(SimMatch, BotsKillAPlayerStandingAtTheSpawn) {
@@ -26,9 +25,7 @@ TEST(SimMatch, BotsKillAPlayerStandingAtTheSpawn) {
         EXPECT_EQ(r.victory, 0);
         EXPECT_EQ(r.deaths[0], 10);  // nine lives, then the game ends
         EXPECT_EQ(r.lives[0], 0);
-        int bot_hits = 0;
-        for (int k = 1; k <= 4; k++) bot_hits += r.hits[k];
-        EXPECT_GT(bot_hits, 0);
+        EXPECT_GT(r.hits[1] + r.hits[2] + r.hits[3] + r.hits[4], 0);
         EXPECT_EQ(r.shots[0], 0);
     }
 }
@@ -58,13 +55,11 @@ TEST(SimMatch, SameSeedSameSummary) {
     sim_match_result_t a = run(5000, 9, SIM_PLAYER_WALK, 0), b = run(5000, 9, SIM_PLAYER_WALK, 0);
     a.wall_ms = b.wall_ms = a.us_per_tick = b.us_per_tick = 0;
     EXPECT_EQ(std::memcmp(&a, &b, sizeof a), 0);
-    char ja[8192], jb[8192];
+    char ja[8192], jb[8192], tiny[16];
     sim_match_json(&a, ja, sizeof ja);
     sim_match_json(&b, jb, sizeof jb);
     EXPECT_STREQ(ja, jb);
-    EXPECT_EQ(ja[0], '{');
-    EXPECT_NE(std::string(ja).find("\"waypoints_reached\":["), std::string::npos);
-    char tiny[16];
+    EXPECT_NE(std::strstr(ja, "\"waypoints_reached\":["), nullptr);
     EXPECT_EQ(sim_match_json(&a, tiny, sizeof tiny), 15);  // truncated, still terminated
     EXPECT_EQ(std::strlen(tiny), 15u);
 }
