@@ -5,8 +5,10 @@
 #include "tools/assetgen/ag_gui_atlas.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <functional>
+#include <vector>
 
 #include "tools/assetgen/ag_font.h"
 
@@ -79,27 +81,33 @@ sdf_t grow(sdf_t s, float by) {
     return [s, by](float x, float y) { return s(x, y) - by; };
 }
 
-// Weapon silhouettes in a 2:1 cell (x 0..1, y 0..1, the muzzle to the right).
-sdf_t machine_gun_shape() {
-    return [](float x, float y) {
-        float d = sd_box(x, y, 0.55f, 0.38f, 0.3f, 0.09f, 0.02f);            // receiver
-        d = std::min(d, sd_box(x, y, 0.9f, 0.36f, 0.08f, 0.035f, 0.01f));    // barrel
-        d = std::min(d, sd_box(x, y, 0.6f, 0.28f, 0.18f, 0.03f, 0.01f));     // sight rail
-        d = std::min(d, sd_box(x, y, 0.5f, 0.62f, 0.05f, 0.17f, 0.02f));     // magazine
-        d = std::min(d, sd_box(x, y, 0.33f, 0.55f, 0.04f, 0.12f, 0.02f));    // grip
-        d = std::min(d, sd_segment(x, y, 0.1f, 0.5f, 0.28f, 0.38f, 0.07f));  // stock
+struct rounded_box_t {
+    float cx, cy, hw, hh, radius;
+};
+
+// A weapon silhouette in a 2:1 cell (x 0..1, y 0..1, the muzzle to the right): rounded
+// boxes and the stock, a thick segment {ax, ay, bx, by, radius}.
+sdf_t gun_shape(std::vector<rounded_box_t> boxes, std::array<float, 5> stock) {
+    return [boxes, stock](float x, float y) {
+        float d = sd_segment(x, y, stock[0], stock[1], stock[2], stock[3], stock[4]);
+        for (const rounded_box_t& b : boxes) d = std::min(d, sd_box(x, y, b.cx, b.cy, b.hw, b.hh, b.radius));
         return d;
     };
 }
+sdf_t machine_gun_shape() {
+    return gun_shape({{0.55f, 0.38f, 0.3f, 0.09f, 0.02f},    // receiver
+                      {0.9f, 0.36f, 0.08f, 0.035f, 0.01f},   // barrel
+                      {0.6f, 0.28f, 0.18f, 0.03f, 0.01f},    // sight rail
+                      {0.5f, 0.62f, 0.05f, 0.17f, 0.02f},    // magazine
+                      {0.33f, 0.55f, 0.04f, 0.12f, 0.02f}},  // grip
+                     {0.1f, 0.5f, 0.28f, 0.38f, 0.07f});
+}
 sdf_t spread_gun_shape() {
-    return [](float x, float y) {
-        float d = sd_box(x, y, 0.62f, 0.35f, 0.3f, 0.06f, 0.02f);              // barrels
-        d = std::min(d, sd_box(x, y, 0.62f, 0.47f, 0.25f, 0.05f, 0.02f));      // second barrel
-        d = std::min(d, sd_box(x, y, 0.66f, 0.56f, 0.1f, 0.06f, 0.03f));       // pump
-        d = std::min(d, sd_box(x, y, 0.33f, 0.43f, 0.08f, 0.11f, 0.03f));      // receiver
-        d = std::min(d, sd_segment(x, y, 0.08f, 0.62f, 0.27f, 0.45f, 0.08f));  // stock
-        return d;
-    };
+    return gun_shape({{0.62f, 0.35f, 0.3f, 0.06f, 0.02f},    // barrels
+                      {0.62f, 0.47f, 0.25f, 0.05f, 0.02f},   // second barrel
+                      {0.66f, 0.56f, 0.1f, 0.06f, 0.03f},    // pump
+                      {0.33f, 0.43f, 0.08f, 0.11f, 0.03f}},  // receiver
+                     {0.08f, 0.62f, 0.27f, 0.45f, 0.08f});
 }
 sdf_t figure_shape() {
     return [](float x, float y) {

@@ -3,6 +3,7 @@
 #include "tools/assetgen/ag_models.h"
 
 #include <cmath>
+#include <string>
 
 #include "tools/assetgen/ag_noise.h"
 
@@ -53,44 +54,54 @@ ag_mesh_t ag_model_testplayer(const ag_params_t& p) {
 
 // Guns are modelled along -z: the rear (receiver) at z0, the muzzle at z0 - L,
 // their axis at (ax, ay); see ag_models.h and the gun rows of params/models.txt.
-ag_mesh_t ag_model_gun1(const ag_params_t& p) {
-    const float ax = ag_param(p, "gun1.axis_x"), ay = ag_param(p, "gun1.axis_y");
-    const float z0 = ag_param(p, "gun1.rear_z"), L = ag_param(p, "gun1.length");
+namespace {
+struct gun_t {
+    float ax, ay, z0, L;
     ag_mesh_t m;
-    const ag_region_t metal = AG_CRYSTAL_CAP, dark = AG_CRYSTAL_WALL, band = AG_CRYSTAL_RED;
-    auto box = [&](float x0, float y0, float za, float x1, float y1, float zb, const ag_region_t& r) {
+    // A box offset from the axis in x and y, spanning za..zb along it.
+    void box(float x0, float y0, float za, float x1, float y1, float zb, const ag_region_t& r) {
         ag_mesh_box(&m, {ax + x0, ay + y0, za}, {ax + x1, ay + y1, zb}, r);
-    };
-    box(-0.045f, -0.12f, z0, 0.045f, -0.02f, z0 + 0.15f, dark);                  // stock
-    box(-0.06f, -0.06f, z0 - 0.3f * L, 0.06f, 0.05f, z0, metal);                 // receiver
-    box(-0.065f, -0.02f, z0 - 0.2f * L, 0.065f, 0.02f, z0 - 0.05f, band);        // red band
-    box(-0.012f, 0.05f, z0 - 0.3f * L, 0.012f, 0.065f, z0 - 0.05f, dark);        // rib sight
-    box(-0.05f, -0.05f, z0 - 0.7f * L, 0.05f, -0.005f, z0 - 0.45f * L, dark);    // pump
-    box(-0.06f, -0.015f, z0 - L - 0.01f, 0.06f, 0.045f, z0 - L + 0.04f, metal);  // muzzle band
+    }
+};
+gun_t gun(const ag_params_t& p, const std::string& name) {
+    return {ag_param(p, name + ".axis_x"),
+            ag_param(p, name + ".axis_y"),
+            ag_param(p, name + ".rear_z"),
+            ag_param(p, name + ".length"),
+            {}};
+}
+}  // namespace
+
+ag_mesh_t ag_model_gun1(const ag_params_t& p) {
+    gun_t g = gun(p, "gun1");
+    const float ax = g.ax, ay = g.ay, z0 = g.z0, L = g.L;
+    const ag_region_t metal = AG_CRYSTAL_CAP, dark = AG_CRYSTAL_WALL, band = AG_CRYSTAL_RED;
+    g.box(-0.045f, -0.12f, z0, 0.045f, -0.02f, z0 + 0.15f, dark);                  // stock
+    g.box(-0.06f, -0.06f, z0 - 0.3f * L, 0.06f, 0.05f, z0, metal);                 // receiver
+    g.box(-0.065f, -0.02f, z0 - 0.2f * L, 0.065f, 0.02f, z0 - 0.05f, band);        // red band
+    g.box(-0.012f, 0.05f, z0 - 0.3f * L, 0.012f, 0.065f, z0 - 0.05f, dark);        // rib sight
+    g.box(-0.05f, -0.05f, z0 - 0.7f * L, 0.05f, -0.005f, z0 - 0.45f * L, dark);    // pump
+    g.box(-0.06f, -0.015f, z0 - L - 0.01f, 0.06f, 0.045f, z0 - L + 0.04f, metal);  // muzzle band
     // Two barrels side by side.
-    ag_mesh_cylinder(&m, {ax - 0.027f, ay + 0.015f, z0 - L}, 0.025f, 0.8f * L, 12, metal);
-    ag_mesh_cylinder(&m, {ax + 0.027f, ay + 0.015f, z0 - L}, 0.025f, 0.8f * L, 12, metal);
-    return m;
+    ag_mesh_cylinder(&g.m, {ax - 0.027f, ay + 0.015f, z0 - L}, 0.025f, 0.8f * L, 12, metal);
+    ag_mesh_cylinder(&g.m, {ax + 0.027f, ay + 0.015f, z0 - L}, 0.025f, 0.8f * L, 12, metal);
+    return g.m;
 }
 
 ag_mesh_t ag_model_macgun1(const ag_params_t& p) {
-    const float ax = ag_param(p, "macgun1.axis_x"), ay = ag_param(p, "macgun1.axis_y");
-    const float z0 = ag_param(p, "macgun1.rear_z"), L = ag_param(p, "macgun1.length");
-    ag_mesh_t m;
+    gun_t g = gun(p, "macgun1");
+    const float ax = g.ax, ay = g.ay, z0 = g.z0, L = g.L;
     const ag_region_t metal = AG_CRYSTAL_CAP, dark = AG_CRYSTAL_WALL, cell = AG_CRYSTAL_HAZARD;
-    auto box = [&](float x0, float y0, float za, float x1, float y1, float zb, const ag_region_t& r) {
-        ag_mesh_box(&m, {ax + x0, ay + y0, za}, {ax + x1, ay + y1, zb}, r);
-    };
-    box(-0.035f, -0.07f, z0, 0.035f, 0.02f, z0 + 0.2f, dark);                     // stock
-    box(-0.05f, -0.055f, z0 - 0.35f * L, 0.05f, 0.045f, z0, metal);               // receiver
-    box(-0.035f, -0.16f, z0 - 0.28f * L, 0.035f, -0.055f, z0 - 0.1f * L, cell);   // glowing magazine
-    box(-0.03f, -0.13f, z0 - 0.05f, 0.03f, -0.055f, z0 + 0.05f, dark);            // grip
-    box(-0.01f, 0.045f, z0 - 0.2f * L, 0.01f, 0.08f, z0 - 0.05f, dark);           // sight
-    ag_mesh_cylinder(&m, {ax, ay, z0 - 0.85f * L}, 0.035f, 0.55f * L, 12, dark);  // shroud
-    ag_mesh_cylinder(&m, {ax, ay, z0 - L}, 0.016f, 0.7f * L, 10, metal);          // barrel
+    g.box(-0.035f, -0.07f, z0, 0.035f, 0.02f, z0 + 0.2f, dark);                     // stock
+    g.box(-0.05f, -0.055f, z0 - 0.35f * L, 0.05f, 0.045f, z0, metal);               // receiver
+    g.box(-0.035f, -0.16f, z0 - 0.28f * L, 0.035f, -0.055f, z0 - 0.1f * L, cell);   // glowing magazine
+    g.box(-0.03f, -0.13f, z0 - 0.05f, 0.03f, -0.055f, z0 + 0.05f, dark);            // grip
+    g.box(-0.01f, 0.045f, z0 - 0.2f * L, 0.01f, 0.08f, z0 - 0.05f, dark);           // sight
+    ag_mesh_cylinder(&g.m, {ax, ay, z0 - 0.85f * L}, 0.035f, 0.55f * L, 12, dark);  // shroud
+    ag_mesh_cylinder(&g.m, {ax, ay, z0 - L}, 0.016f, 0.7f * L, 10, metal);          // barrel
     for (int i = 0; i < 3; i++)  // cooling rings on the shroud
-        ag_mesh_cylinder(&m, {ax, ay, z0 - (0.4f + 0.13f * i) * L}, 0.04f, 0.02f, 12, metal);
-    return m;
+        ag_mesh_cylinder(&g.m, {ax, ay, z0 - (0.4f + 0.13f * i) * L}, 0.04f, 0.02f, 12, metal);
+    return g.m;
 }
 
 ag_mesh_t ag_model_minisphere(const ag_params_t& p) {

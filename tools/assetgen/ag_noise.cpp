@@ -75,16 +75,7 @@ float ag_noise3(float x, float y, float z, uint32_t seed) {
 }
 
 float ag_fbm2(float x, float y, int period, int octaves, float gain, uint32_t seed) {
-    float sum = 0.0f, amp = 1.0f, norm = 0.0f;
-    for (int o = 0; o < octaves; o++) {
-        sum += amp * ag_noise2(x, y, period, seed + static_cast<uint32_t>(o) * 101u);
-        norm += amp;
-        amp *= gain;
-        x *= 2.0f;
-        y *= 2.0f;
-        if (period > 0) period *= 2;
-    }
-    return sum / norm;
+    return ag_fbm2xy(x, y, period, period, octaves, gain, seed);
 }
 
 float ag_fbm2xy(float x, float y, int period_x, int period_y, int octaves, float gain, uint32_t seed) {

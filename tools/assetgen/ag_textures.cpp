@@ -16,6 +16,16 @@ static constexpr float kPi = 3.14159265358979f;
 
 // ---- ground and grass ----
 
+// An n x n image of paint(u, v), u and v running 0 .. (n - 1) / n across it.
+template <typename F>
+static ag_image_t paint_square(int n, F paint) {
+    ag_image_t img = ag_image_make(n, n, 3);
+    for (int y = 0; y < n; y++)
+        for (int x = 0; x < n; x++)
+            ag_image_set(&img, x, y, paint(static_cast<float>(x) / n, static_cast<float>(y) / n));
+    return img;
+}
+
 ag_image_t ag_tex_ground(const ag_params_t& p) {
     const int n = static_cast<int>(ag_param(p, "ground.size"));
     const int cells = static_cast<int>(ag_param(p, "ground.noise_cells"));
@@ -24,23 +34,17 @@ ag_image_t ag_tex_ground(const ag_params_t& p) {
     const ag_rgb_t moss = ag_hsv(ag_param(p, "ground.moss_hue"), 0.45f, ag_param(p, "ground.value") * 0.9f);
     const float moss_amount = ag_param(p, "ground.moss_amount");
     const float pebbles = ag_param(p, "ground.pebble_cells");
-    ag_image_t img = ag_image_make(n, n, 3);
-    for (int y = 0; y < n; y++) {
-        for (int x = 0; x < n; x++) {
-            const float u = static_cast<float>(x) / n, v = static_cast<float>(y) / n;
-            const float broad = ag_fbm2(u * cells, v * cells, cells, 5, 0.5f, 11);
-            const float fine = ag_fbm2(u * cells * 8, v * cells * 8, cells * 8, 2, 0.5f, 12);
-            const float patch = ag_smoothstep(1.0f - moss_amount - 0.08f, 1.0f - moss_amount + 0.08f,
-                                              ag_fbm2(u * cells, v * cells, cells, 4, 0.55f, 13));
-            ag_rgb_t c = ag_rgb_mix(dirt, moss, patch);
-            const float stone = ag_cells2(u * pebbles, v * pebbles, static_cast<int>(pebbles), 14);
-            const float pebble = 1.0f - ag_smoothstep(0.18f, 0.3f, stone);
-            c = ag_rgb_mix(c, ag_rgb(0.55f, 0.53f, 0.5f), pebble * 0.5f * (1.0f - patch));
-            c = ag_rgb_scale(c, 0.75f + 0.5f * broad + 0.25f * (fine - 0.5f));
-            ag_image_set(&img, x, y, c);
-        }
-    }
-    return img;
+    return paint_square(n, [&](float u, float v) {
+        const float broad = ag_fbm2(u * cells, v * cells, cells, 5, 0.5f, 11);
+        const float fine = ag_fbm2(u * cells * 8, v * cells * 8, cells * 8, 2, 0.5f, 12);
+        const float patch = ag_smoothstep(1.0f - moss_amount - 0.08f, 1.0f - moss_amount + 0.08f,
+                                          ag_fbm2(u * cells, v * cells, cells, 4, 0.55f, 13));
+        ag_rgb_t c = ag_rgb_mix(dirt, moss, patch);
+        const float stone = ag_cells2(u * pebbles, v * pebbles, static_cast<int>(pebbles), 14);
+        const float pebble = 1.0f - ag_smoothstep(0.18f, 0.3f, stone);
+        c = ag_rgb_mix(c, ag_rgb(0.55f, 0.53f, 0.5f), pebble * 0.5f * (1.0f - patch));
+        return ag_rgb_scale(c, 0.75f + 0.5f * broad + 0.25f * (fine - 0.5f));
+    });
 }
 
 ag_image_t ag_tex_grass(const ag_params_t& p) {
@@ -50,25 +54,19 @@ ag_image_t ag_tex_grass(const ag_params_t& p) {
     const float sat = ag_param(p, "grass.saturation");
     const float val = ag_param(p, "grass.value");
     const float rock = ag_param(p, "grass.rock_amount");
-    ag_image_t img = ag_image_make(n, n, 3);
-    for (int y = 0; y < n; y++) {
-        for (int x = 0; x < n; x++) {
-            const float u = static_cast<float>(x) / n, v = static_cast<float>(y) / n;
-            const float broad = ag_fbm2(u * cells, v * cells, cells, 5, 0.55f, 21);
-            // Blades: noise stretched along v reads as short strokes.
-            const float blades = ag_noise2xy(u * cells * 48, v * cells * 12, cells * 48, cells * 12, 22);
-            const float h = hue + 0.05f * (broad - 0.5f);
-            ag_rgb_t c = ag_hsv(h, sat * (0.8f + 0.4f * broad), val * (0.7f + 0.5f * blades));
-            const float r = ag_smoothstep(1.0f - rock, 1.0f - rock + 0.06f,
-                                          ag_fbm2(u * cells, v * cells, cells, 4, 0.6f, 23));
-            const ag_rgb_t stone =
-                ag_rgb_scale(ag_rgb(0.47f, 0.45f, 0.42f),
-                             0.8f + 0.4f * ag_fbm2(u * cells * 6, v * cells * 6, cells * 6, 3, 0.5f, 24));
-            c = ag_rgb_mix(c, stone, r);
-            ag_image_set(&img, x, y, c);
-        }
-    }
-    return img;
+    return paint_square(n, [&](float u, float v) {
+        const float broad = ag_fbm2(u * cells, v * cells, cells, 5, 0.55f, 21);
+        // Blades: noise stretched along v reads as short strokes.
+        const float blades = ag_noise2xy(u * cells * 48, v * cells * 12, cells * 48, cells * 12, 22);
+        const float h = hue + 0.05f * (broad - 0.5f);
+        ag_rgb_t c = ag_hsv(h, sat * (0.8f + 0.4f * broad), val * (0.7f + 0.5f * blades));
+        const float r = ag_smoothstep(1.0f - rock, 1.0f - rock + 0.06f,
+                                      ag_fbm2(u * cells, v * cells, cells, 4, 0.6f, 23));
+        const ag_rgb_t stone =
+            ag_rgb_scale(ag_rgb(0.47f, 0.45f, 0.42f),
+                         0.8f + 0.4f * ag_fbm2(u * cells * 6, v * cells * 6, cells * 6, 3, 0.5f, 24));
+        return ag_rgb_mix(c, stone, r);
+    });
 }
 
 // ---- crystal: the level atlas ----
