@@ -170,35 +170,6 @@ TEST_F(Audio, RotationRunsFromAboveFirstSourceToTheLastAndWraps) {
     }
 }
 
-TEST_F(Audio, LoadUploadsEveryFrameInTheMatchingFormat) {
-    const struct {
-        int format_index, channels, rate;
-        int format, al_channels, bits;
-    } cases[] = {
-        {1, 1, 44100, AL_FORMAT_MONO16, 1, 16},   {1, 1, 11025, AL_FORMAT_MONO16, 1, 16},
-        {1, 2, 22050, AL_FORMAT_STEREO16, 2, 16},  // two channels stay two
-        {0, 1, 22050, AL_FORMAT_MONO8, 1, 8},     {0, 2, 22050, AL_FORMAT_STEREO8, 2, 8},
-        {1, 4, 22050, AL_FORMAT_MONO16, 1, 16},  // more than two are mixed to one
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.channels << "ch " << c.rate << " fmt " << c.format_index);
-        init(c.format_index, 1);
-        kx_sound_t snd = load(tone_file("f.ogg", c.channels, c.rate, 0.5, 440));
-        EXPECT_EQ(snd.freq, c.rate);
-        EXPECT_EQ(snd.format, c.format);
-        ALint freq = 0, channels = 0, bits = 0, size = 0;
-        alGetBufferi(snd.buffer, AL_FREQUENCY, &freq);
-        alGetBufferi(snd.buffer, AL_CHANNELS, &channels);
-        alGetBufferi(snd.buffer, AL_BITS, &bits);
-        alGetBufferi(snd.buffer, AL_SIZE, &size);
-        EXPECT_EQ(freq, c.rate);
-        EXPECT_EQ(channels, c.al_channels);
-        EXPECT_EQ(bits, c.bits);
-        EXPECT_EQ(size, c.rate / 2 * c.al_channels * c.bits / 8) << "every frame of 0.5 s decoded";
-        kx_sound_unload(&snd);
-    }
-}
-
 TEST_F(Audio, UnloadDeletesTheBufferEvenWhenSeveralSourcesHoldIt) {
     init(1, 1);
     kx_sound_t snd = load(tone_file("a.ogg", 1, 22050, 1.0, 440)),
@@ -236,16 +207,38 @@ TEST_F(Audio, MissingOrBrokenFileEndsTheProgramWithStatusOneAndNoDeviceMeansSile
         testing::ExitedWithCode(0), "");
 }
 
-TEST_F(Audio, PlayedSoundIsHeardOnceAtItsOwnRateAndPitch) {
+TEST_F(Audio, PlayedSoundIsUploadedInItsFormatAndHeardOnceAtItsRateAndPitch) {
     const struct {
-        int format_index, rate;
+        int format_index, channels, rate;
         double hz;
-    } cases[] = {{1, 22050, 440.0}, {1, 44100, 1000.0}, {1, 11025, 300.0}, {0, 22050, 440.0}};
+        std::vector<int> sounding;
+        int format, al_channels, bits;
+    } cases[] = {
+        {1, 1, 22050, 440, {0}, AL_FORMAT_MONO16, 1, 16},
+        {1, 1, 44100, 1000, {0}, AL_FORMAT_MONO16, 1, 16},
+        {1, 1, 11025, 300, {0}, AL_FORMAT_MONO16, 1, 16},
+        {0, 1, 22050, 440, {0}, AL_FORMAT_MONO8, 1, 8},
+        {1, 2, 22050, 500, {0}, AL_FORMAT_STEREO16, 2, 16},  // two channels stay two: heard on the left only
+        {0, 2, 22050, 500, {0}, AL_FORMAT_STEREO8, 2, 8},
+        {1, 4, 22050, 600, {0, 1, 2, 3}, AL_FORMAT_MONO16, 1, 16},  // more than two are mixed to one
+    };
     for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.rate << " Hz fmt " << c.format_index);
-        const std::string path = tone_file("tone.ogg", 1, c.rate, 0.4, c.hz);
+        SCOPED_TRACE(testing::Message() << c.channels << "ch " << c.rate << " Hz fmt " << c.format_index);
+        const std::string path = tone_file("tone.ogg", c.channels, c.rate, 0.4, c.hz, c.sounding);
         const wave_t w = record(c.format_index, [&] {
             kx_sound_t snd = load(path);
+            EXPECT_EQ(snd.freq, c.rate);
+            EXPECT_EQ(snd.format, c.format);
+            ALint freq = 0, channels = 0, bits = 0, size = 0;
+            alGetBufferi(snd.buffer, AL_FREQUENCY, &freq);
+            alGetBufferi(snd.buffer, AL_CHANNELS, &channels);
+            alGetBufferi(snd.buffer, AL_BITS, &bits);
+            alGetBufferi(snd.buffer, AL_SIZE, &size);
+            EXPECT_EQ(freq, c.rate);
+            EXPECT_EQ(channels, c.al_channels);
+            EXPECT_EQ(bits, c.bits);
+            EXPECT_EQ(size, static_cast<int>(0.4 * c.rate) * c.al_channels * c.bits / 8)
+                << "every frame decoded";
             kx_sound_play(&snd);
             sleep_ms(700);
             kx_sound_unload(&snd);
@@ -253,28 +246,15 @@ TEST_F(Audio, PlayedSoundIsHeardOnceAtItsOwnRateAndPitch) {
         const int onset = w.loud(kLoud, 0, false), end = w.loud(kLoud, 0, true);
         ASSERT_GE(onset, 0);
         EXPECT_NEAR((end - onset) / static_cast<double>(kRate), 0.4, 0.03) << "played once, whole";
-        for (int ch = 0; ch < 2; ch++)
-            EXPECT_NEAR(w.pitch(ch, onset + 2000, end - 2000), c.hz, c.hz * 0.03) << ch;
+        EXPECT_NEAR(w.pitch(0, onset + 2000, end - 2000), c.hz, c.hz * 0.03);
         EXPECT_GT(w.rms(0, onset, end), 4000.0);
+        if (c.al_channels == 2) {
+            EXPECT_LT(w.rms(1, onset, end), w.rms(0, onset, end) / 20) << "the right stays quiet";
+        } else {
+            EXPECT_NEAR(w.pitch(1, onset + 2000, end - 2000), c.hz, c.hz * 0.03)
+                << "mono plays on both sides";
+        }
     }
-}
-
-TEST_F(Audio, TwoChannelFilePlaysAsStereo) {
-    // Left only: heard on the left, hardly on the right, at its own length and pitch.
-    const std::string path = tone_file("left.ogg", 2, 22050, 0.5, 500.0, {0});
-    const wave_t w = record(1, [&] {
-        kx_sound_t snd = load(path);
-        EXPECT_EQ(snd.format, AL_FORMAT_STEREO16);
-        kx_sound_play(&snd);
-        sleep_ms(800);
-        kx_sound_unload(&snd);
-    });
-    const int onset = w.loud(kLoud, 0, false), end = w.loud(kLoud, 0, true);
-    ASSERT_GE(onset, 0);
-    EXPECT_NEAR((end - onset) / static_cast<double>(kRate), 0.5, 0.03);
-    EXPECT_GT(w.rms(0, onset, end), 5000.0);
-    EXPECT_LT(w.rms(1, onset, end), w.rms(0, onset, end) / 20) << "the right stays quiet";
-    EXPECT_NEAR(w.pitch(0, onset + 1000, end - 1000), 500.0, 15.0);
 }
 
 TEST_F(Audio, ExplicitSourceCutsOnlyItsOwnSound) {
