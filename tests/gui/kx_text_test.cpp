@@ -77,40 +77,13 @@ class Text : public testing::Test {
     }
 };
 
-TEST_F(Text, PenAndAlignment) {
-    kx_font_t f = test_font();
-    f.advance['B'] = 12.0f;
-    const struct {
-        const char* text;
-        int align;
-        float first_x, pen_x;
-    } cases[] = {
-        {"AB", 0, 0.0f, 20.0f},
-        {"AB", 1, -20.0f, 20.0f},
-        {"AB", 2, -10.0f, 20.0f},
-        {"ab\\cd", 1, -45.0f, 18.0f},  // a multi-line string is measured as one line, breaks included
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.text << " align " << c.align);
-        kx_text_layout_t r;
-        const auto q = drawn_quads(lay_out(f, c.text, c.align, 1.0f, 0.0f, &r));
-        EXPECT_FLOAT_EQ(r.pen_x, c.pen_x);
-        EXPECT_FLOAT_EQ(q[0].x0, c.first_x);
-        EXPECT_FLOAT_EQ(q[1].x0, c.first_x + 9.0f) << "one pixel tighter than the advance";
-        EXPECT_EQ(q[0].byte, c.text[0]);
-        if (q.size() > 2) {
-            EXPECT_FLOAT_EQ(q[2].x0, c.first_x) << "the second line starts at the same offset";
-        }
-    }
-}
-
 std::string repeat(const std::string& s, int n) {
     std::string out;
     while (n-- > 0) out += s;
     return out;
 }
 
-TEST_F(Text, LineBreaksAndWordWrap) {
+TEST_F(Text, PenAlignmentLineBreaksAndWordWrap) {
     kx_font_t f = test_font();                 // line height 12, pen step 9
     f.advance['\n'] = f.advance['\r'] = 1.0f;  // break bytes add nothing to the pen
     const struct {
@@ -118,7 +91,13 @@ TEST_F(Text, LineBreaksAndWordWrap) {
         float wrap;
         int lines;
         std::vector<int> quad_y;  // bottom edge of each drawn quad, in order; empty: not checked
+        int align = 0;
+        float line_x = 0, pen_x = -1;  // where lines start; the pen at the end (-1: not checked)
     } cases[] = {
+        {"AB", 0, 1, {0, 0}, 0, 0, 18},  // each glyph one pixel tighter than its advance
+        {"AB", 0, 1, {0, 0}, 1, -18, 18},
+        {"AB", 0, 1, {0, 0}, 2, -9},
+        {"ab\\cd", 0, 2, {0, 0, 12, 12}, 1, -45, 18},  // aligned as one line, breaks included
         {"a\\b", 0, 2, {0, 12}},
         {"a\r\nb", 0, 2, {0, 12}},
         {"a\n\rb", 0, 2, {0, 12}},
@@ -142,16 +121,20 @@ TEST_F(Text, LineBreaksAndWordWrap) {
         {repeat("abcd ", 200), 0, 3, {}},   // 9000 pixels: no wrap width still breaks past 4096
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(testing::PrintToString(c.text.substr(0, 20)) + " wrap " + std::to_string(c.wrap));
+        SCOPED_TRACE(testing::PrintToString(c.text.substr(0, 20)) + " wrap " + std::to_string(c.wrap) +
+                     " align " + std::to_string(c.align));
         kx_text_layout_t r;
-        const auto q = drawn_quads(lay_out(f, c.text, 0, 1.0f, c.wrap, &r));
+        const auto q = drawn_quads(lay_out(f, c.text, c.align, 1.0f, c.wrap, &r));
         EXPECT_EQ(r.lines, c.lines);
+        if (c.pen_x != -1) {
+            EXPECT_FLOAT_EQ(r.pen_x, c.pen_x);
+        }
         if (c.quad_y.empty()) continue;
         ASSERT_EQ(q.size(), c.quad_y.size());
         for (size_t i = 0; i < q.size(); i++) {
             EXPECT_EQ(q[i].y1, static_cast<float>(c.quad_y[i])) << i;
             const bool line_start = i == 0 || c.quad_y[i] != c.quad_y[i - 1];
-            EXPECT_EQ(q[i].x0, line_start ? 0.0f : q[i - 1].x0 + 9.0f) << i << ": lines start at 0";
+            EXPECT_EQ(q[i].x0, line_start ? c.line_x : q[i - 1].x0 + 9.0f) << i;
         }
     }
 }
