@@ -15,31 +15,21 @@ namespace {
 class GameBot : public GameTest {};
 
 TEST_F(GameBot, ReactionDelayCountsUpOutOfSightAndDownByThreeInSight) {
+    // player in sight, network game, delay, aims -> delay, fire
+    const int cases[][6] = {
+        {0, 0, 0, 60, 60, 0}, {0, 0, 0, 300, 210, 0},  // counts up to 210 at most
+        {1, 0, 60, 20, 0, 0}, {1, 0, 60, 21, 0, 1},    // fires on the first aim after reaching 0
+        {1, 0, 61, 21, 0, 0}, {1, 1, 0, 1, 1, 0},      // a network game's bots never shoot
+    };
     game_obj_t* b = game_obj(1);
-    const vec3 in_sight = kx_vec3(-20, 9.6f, 0.5f), hidden = kx_vec3(22.4f, -16, 0.5f);
-    b->pos = hidden;
-    ASSERT_EQ(game_obj_sees(1, 0, GAME_SHOT), 0);
-    for (int t = 0; t < 60; t++) game_bot_aim(1);
-    EXPECT_EQ(b->aim_delay, 60);
-    b->pos = in_sight;
-    ASSERT_EQ(game_obj_sees(1, 0, GAME_SHOT), 1);
-    for (int t = 0; t < 20; t++) {
-        game_bot_aim(1);
-        ASSERT_EQ(b->fire, 0) << t;
+    for (auto& c : cases) {
+        b->pos = c[0] ? kx_vec3(-20, 9.6f, 0.5f) : kx_vec3(22.4f, -16, 0.5f);
+        ASSERT_EQ(game_obj_sees(1, 0, GAME_SHOT), c[0]);
+        game_world.multiplayer = c[1], b->aim_delay = c[2], b->fire = 0;
+        for (int t = 0; t < c[3]; t++) game_bot_aim(1);
+        EXPECT_EQ((ints{b->aim_delay, b->fire, b->trigger_held}), (ints{c[4], c[5], 0}))
+            << c[2] << "/" << c[3];
     }
-    EXPECT_EQ(b->aim_delay, 0);
-    game_bot_aim(1);
-    EXPECT_EQ((ints{b->fire, b->trigger_held}), (ints{1, 0}));
-    EXPECT_FLOAT_EQ(b->rot.x, static_cast<float>(M_PI / 2));
-    b->pos = hidden;  // capped at 210
-    for (int t = 0; t < 300; t++) game_bot_aim(1);
-    EXPECT_EQ(b->aim_delay, 210);
-    // In a network game bots never shoot: the delay only counts up.
-    b->pos = in_sight;
-    b->aim_delay = b->fire = 0;
-    game_world.multiplayer = 1;
-    game_bot_aim(1);
-    EXPECT_EQ((ints{b->aim_delay, b->fire}), (ints{1, 0}));
 }
 
 TEST_F(GameBot, StrafePhasesDifferPerBot) {
@@ -73,42 +63,35 @@ TEST_F(GameBot, NewWaypointIsReachableAndNeitherOfTheLastTwo) {
         const int w = b->waypoint, prev = b->prev_waypoint;
         b->pos = kx_vec3(game_obj(w)->pos.x, game_obj(w)->pos.y, 0.5f);  // arrived
         game_bot_steer(1);
-        ASSERT_NE(b->waypoint, w);
-        ASSERT_NE(b->waypoint, prev);
-        EXPECT_EQ((ints{b->prev_waypoint, b->prev_waypoint2}), (ints{w, prev}));
-        ASSERT_EQ(game_obj(b->waypoint)->type, OBJ_WAYPOINT);
-        ASSERT_EQ(game_obj_sees(1, b->waypoint, GAME_NAV), 1);
+        ASSERT_TRUE(b->waypoint != w && b->waypoint != prev) << seed;
+        ASSERT_EQ((ints{b->prev_waypoint, b->prev_waypoint2, game_obj(b->waypoint)->type,
+                        game_obj_sees(1, b->waypoint, GAME_NAV)}),
+                  (ints{w, prev, OBJ_WAYPOINT, 1}));
         seen.insert(b->waypoint);
     }
     EXPECT_GT(seen.size(), 25u);  // the random walk covers much of the level
 }
 
-TEST_F(GameBot, PickStopsAtTheSixtyFirstCandidate) {
-    open_floor();  // 70 waypoints in plain sight
+TEST_F(GameBot, WaypointChoiceOnAnOpenFloor) {
+    open_floor();
     only_players();
+    game_world.ai_shooting_disabled = 1;
+    add_obj(OBJ_WAYPOINT, kx_vec3(60, 0, 0));  // off the floor: no clear segment to it
+    game_obj(0)->pos = kx_vec3(5, 5, 0.5f);
+    game_obj_t* b = game_obj(1);
+    b->pos = kx_vec3(-5, 5, 0.5f), b->waypoint = 13;
+    EXPECT_EQ((ints{game_nearest_waypoint(1, -1, -1), game_pick_waypoint(1, -1, -1)}), (ints{0, 0}));
+    game_bot_steer(1);  // no waypoint in sight: straight for the player
+    EXPECT_EQ(b->waypoint, 0);
+    EXPECT_LT(kx_vec3_dist2(b->wish_vel, kx_vec3(0.048f, 0, 0)), 1e-12f);
+    // 70 waypoints in sight: the search ends at the 61st candidate.
     for (int k = 0; k < 70; k++) add_obj(OBJ_WAYPOINT, kx_vec3(-35.0f + k, 3, 0));
-    game_obj(1)->pos = kx_vec3(0, 0, 0.5f);
     int hi = 0;
     for (unsigned seed = 1; seed <= 500; seed++) {
         std::srand(seed);
         hi = kx_imax(hi, game_pick_waypoint(1, -1, -1));
     }
-    EXPECT_EQ(hi, 13 + 60);
-}
-
-TEST_F(GameBot, NoWaypointInSightHeadsForThePlayer) {
-    open_floor();
-    only_players();
-    add_obj(OBJ_WAYPOINT, kx_vec3(60, 0, 0));  // off the floor: no clear segment to it
-    game_world.ai_shooting_disabled = 1;
-    game_obj(0)->pos = kx_vec3(5, 5, 0.5f);
-    game_obj_t* b = game_obj(1);
-    b->pos = kx_vec3(-5, 5, 0.5f);
-    b->waypoint = 13;
-    EXPECT_EQ((ints{game_nearest_waypoint(1, -1, -1), game_pick_waypoint(1, -1, -1)}), (ints{0, 0}));
-    game_bot_steer(1);
-    EXPECT_EQ(b->waypoint, 0);
-    EXPECT_LT(kx_vec3_dist2(b->wish_vel, kx_vec3(0.048f, 0, 0)), 1e-12f);
+    EXPECT_EQ(hi, 14 + 60);
 }
 
 // Samples of radius 0.08 on the seam where two low blocks touch (rects 65 and

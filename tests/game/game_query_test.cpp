@@ -32,41 +32,24 @@ int ref_segment_clear(int nav, vec3 a, vec3 b) {
 
 class GameQuery : public GameTest {};
 
-TEST_F(GameQuery, PointFreeCases) {
-    struct {
-        int nav;
-        vec3 p;
-        float r;
-        int expect;
-    } cases[] = {
-        {GAME_NAV, {-29.6f, 9.6f, 0.5f}, 0.5f, 1},  // spawn room
-        {GAME_SHOT, {-29.6f, 9.6f, 0.5f}, 0.5f, 1},
-        {GAME_NAV, {-29.6f, 9.6f, -0.01f}, 0.5f, 0},  // below the floor
-        {GAME_NAV, {-29.6f, 9.6f, 10.5f}, 0.5f, 0},   // above the ceiling
-        {GAME_NAV, {22.4f, -9.6f, 0.5f}, 0.5f, 0},    // inside a class-16 block
-        {GAME_SHOT, {22.4f, -9.6f, 0.9f}, 0.01f, 0},
-        {GAME_NAV, {-23.9f, -6.4f, 0.5f}, 0.08f, 0},   // inside a low (class-17) block
-        {GAME_SHOT, {-23.9f, -6.4f, 0.9f}, 0.08f, 1},  // shots pass over it
-        {GAME_NAV, {22, 20, 0.5f}, 0.08f, 0},          // low area: not floor for walking
-        {GAME_SHOT, {22, 20, 0.9f}, 0.08f, 1},         // but floor for shots
-        {GAME_SHOT, {100, 100, 0.5f}, 0.08f, 0},       // outside the level
-        {GAME_NAV, {-3, -3, 0.5f}, 0.5f, 1},           // the dummy area counts as floor too
+TEST_F(GameQuery, FreeSpaceForWalkingAndForShots) {
+    // x, y, z, radius -> free for walking, free for shots
+    const float cases[][6] = {
+        {-29.6f, 9.6f, 0.5f, 0.5f, 1, 1},    // the spawn room
+        {-29.6f, 9.6f, -0.01f, 0.5f, 0, 0},  // below the floor
+        {-29.6f, 9.6f, 10.5f, 0.5f, 0, 0},   // above the ceiling
+        {22.4f, -9.6f, 0.9f, 0.08f, 0, 0},   // inside a full-height block
+        {-23.9f, -6.4f, 0.9f, 0.08f, 0, 1},  // inside a low block: shots pass over it
+        {22, 20, 0.9f, 0.08f, 0, 1},         // a low area: floor for shots only
+        {100, 100, 0.5f, 0.08f, 0, 0},       // outside the level
+        {-3, -3, 0.5f, 0.5f, 1, 1},          // the dummy area counts as floor too
     };
-    for (auto& c : cases) {
-        EXPECT_EQ(game_point_free(c.nav, c.p, c.r), c.expect) << c.p.x << "," << c.p.y;
-        EXPECT_EQ(ref_point_free(c.nav, c.p, c.r), c.expect);
-    }
-}
-
-TEST_F(GameQuery, FindAreaPrefersTheCurrentOne) {
-    game_obj_t* o = game_obj(1);
-    o->pos = kx_vec3(-26.95f, 9.6f, 0.5f);  // inside both rect 9 and rect 10
-    o->area = 10;
-    EXPECT_EQ(game_find_area(1, GAME_NAV), 10);
-    o->area = 0;
-    EXPECT_EQ(game_find_area(1, GAME_NAV), 9);
-    o->pos = kx_vec3(22, 20, 0.5f);  // only a class-17 area holds it
-    EXPECT_EQ((ints{game_find_area(1, GAME_NAV), game_find_area(1, GAME_SHOT)}), (ints{0, 61}));
+    for (auto& c : cases)
+        for (int nav : {GAME_NAV, GAME_SHOT}) {
+            const vec3 p = kx_vec3(c[0], c[1], c[2]);
+            EXPECT_EQ(game_point_free(nav, p, c[3]), c[nav == GAME_NAV ? 4 : 5]) << c[0] << "," << c[1];
+            EXPECT_EQ(ref_point_free(nav, p, c[3]), c[nav == GAME_NAV ? 4 : 5]) << c[0] << "," << c[1];
+        }
 }
 
 TEST_F(GameQuery, FastSegmentMatchesThePlainScan) {
