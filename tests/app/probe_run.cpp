@@ -9,25 +9,27 @@
 
 #include <chrono>
 #include <cstdlib>
-#include <cstring>
 
 namespace {
 
 using clock_type = std::chrono::steady_clock;
 
+clock_type::time_point after_ms(int ms) { return clock_type::now() + std::chrono::milliseconds(ms); }
 int ms_left(clock_type::time_point deadline) {
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - clock_type::now());
     return left.count() > 0 ? static_cast<int>(left.count()) : 0;
 }
 
-// Read once from fd, waiting at most ms. Returns bytes read, 0 at EOF, -1 on timeout.
-int read_some(probe_child_t* c, int ms) {
+// Append what arrives within ms to c->output. False on timeout or at the end of output.
+bool read_some(probe_child_t* c, int ms) {
     pollfd p{c->fd, POLLIN, 0};
-    if (poll(&p, 1, ms) <= 0) return -1;
+    if (c->fd < 0 || poll(&p, 1, ms) <= 0) return false;
     char buf[4096];
     const ssize_t n = read(c->fd, buf, sizeof buf);
-    if (n > 0) c->output.append(buf, static_cast<size_t>(n));
-    return n > 0 ? static_cast<int>(n) : 0;
+    if (n > 0) return c->output.append(buf, static_cast<size_t>(n)), true;
+    close(c->fd);
+    c->fd = -1;
+    return false;
 }
 
 }  // namespace
@@ -42,27 +44,24 @@ bool probe_xserver_start(probe_xserver_t* x) {
         const int null_fd = open("/dev/null", O_WRONLY);
         dup2(null_fd, 1);
         dup2(null_fd, 2);
-        const std::string fd_arg = std::to_string(fds[1]);
-        execlp("Xvfb", "Xvfb", "-displayfd", fd_arg.c_str(), "-screen", "0", "1280x1024x24", "-nolisten",
-               "tcp", "+extension", "GLX", static_cast<char*>(nullptr));
+        execlp("Xvfb", "Xvfb", "-displayfd", std::to_string(fds[1]).c_str(), "-screen", "0", "1280x1024x24",
+               "-nolisten", "tcp", "+extension", "GLX", static_cast<char*>(nullptr));
         _exit(127);
     }
     close(fds[1]);
-    std::string number;
-    char ch = 0;
-    pollfd p{fds[0], POLLIN, 0};
-    const auto deadline = clock_type::now() + std::chrono::seconds(20);
-    while (ms_left(deadline) > 0 && poll(&p, 1, ms_left(deadline)) > 0 && read(fds[0], &ch, 1) == 1 &&
-           ch != '\n')
-        number += ch;
-    close(fds[0]);
-    if (number.empty()) {
+    // Xvfb writes its display number and a newline once it accepts clients.
+    probe_child_t number;
+    number.fd = fds[0];
+    for (const auto deadline = after_ms(20000); number.output.find('\n') == std::string::npos;)
+        if (!read_some(&number, ms_left(deadline))) break;
+    if (number.fd >= 0) close(number.fd);
+    if (number.output.find('\n') == std::string::npos) {
         kill(pid, SIGTERM);
         waitpid(pid, nullptr, 0);
         return false;
     }
     x->pid = pid;
-    x->display = ":" + number;
+    x->display = ":" + number.output.substr(0, number.output.find('\n'));
     return true;
 }
 
@@ -81,15 +80,11 @@ bool probe_spawn(probe_child_t* c, const std::string& program, const std::vector
     const pid_t pid = fork();
     if (pid < 0) return false;
     if (pid == 0) {
-        close(fds[0]);
         dup2(fds[1], 1);
         dup2(fds[1], 2);
-        close(fds[1]);
         if (chdir(cwd.c_str()) != 0) _exit(126);
-        if (display)
-            setenv("DISPLAY", display, 1);
-        else
-            unsetenv("DISPLAY");
+        if (display) setenv("DISPLAY", display, 1);
+        else unsetenv("DISPLAY");
         std::vector<char*> args;
         for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
         args.push_back(nullptr);
@@ -103,52 +98,24 @@ bool probe_spawn(probe_child_t* c, const std::string& program, const std::vector
 }
 
 bool probe_expect(probe_child_t* c, const std::string& needle, int timeout_ms) {
-    const auto deadline = clock_type::now() + std::chrono::milliseconds(timeout_ms);
-    for (;;) {
-        const size_t at = c->output.find(needle, c->cursor);
-        if (at != std::string::npos) {
-            c->cursor = at + needle.size();
-            return true;
-        }
-        if (c->fd < 0 || ms_left(deadline) == 0) return false;
-        const int n = read_some(c, ms_left(deadline));
-        if (n == 0) {
-            close(c->fd);
-            c->fd = -1;
-        }
-    }
-}
-
-void probe_drain(probe_child_t* c) {
-    while (c->fd >= 0) {
-        const int n = read_some(c, 0);
-        if (n < 0) return;
-        if (n == 0) {
-            close(c->fd);
-            c->fd = -1;
-        }
-    }
+    const auto deadline = after_ms(timeout_ms);
+    size_t at;
+    while ((at = c->output.find(needle, c->cursor)) == std::string::npos)
+        if (!read_some(c, ms_left(deadline)) && (c->fd < 0 || ms_left(deadline) == 0)) return false;
+    c->cursor = at + needle.size();
+    return true;
 }
 
 bool probe_wait_exit(probe_child_t* c, int timeout_ms) {
-    const auto deadline = clock_type::now() + std::chrono::milliseconds(timeout_ms);
-    while (c->fd >= 0 && ms_left(deadline) > 0) {
-        const int n = read_some(c, ms_left(deadline));
-        if (n == 0) {
-            close(c->fd);
-            c->fd = -1;
-        }
-    }
-    while (c->pid > 0) {
-        int status = 0;
-        const pid_t r = waitpid(c->pid, &status, WNOHANG);
-        if (r == c->pid) {
+    const auto deadline = after_ms(timeout_ms);
+    while (c->fd >= 0 && ms_left(deadline) > 0) read_some(c, ms_left(deadline));
+    for (int status = 0; c->pid > 0; usleep(2000)) {
+        if (waitpid(c->pid, &status, WNOHANG) == c->pid) {
             c->exit_status = WIFEXITED(status) ? WEXITSTATUS(status) : -2;
             c->pid = -1;
             return true;
         }
         if (ms_left(deadline) == 0) break;
-        usleep(2000);
     }
     probe_kill(c);
     return false;
@@ -160,8 +127,6 @@ void probe_kill(probe_child_t* c) {
         waitpid(c->pid, nullptr, 0);
         c->pid = -1;
     }
-    if (c->fd >= 0) {
-        close(c->fd);
-        c->fd = -1;
-    }
+    if (c->fd >= 0) close(c->fd);
+    c->fd = -1;
 }

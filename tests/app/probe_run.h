@@ -1,7 +1,6 @@
-// Helpers for driving a windowed program from outside: a private Xvfb per
-// test (so injected input never reaches another test's window) and a child
-// process whose standard output is followed line by line with timeouts.
-// Depends on: POSIX (fork, exec, poll), Xvfb on PATH.
+// Helpers for driving a windowed program from outside: a private Xvfb per test
+// (so injected input never reaches another test's window) and a child process
+// whose standard output is followed with timeouts. Depends on POSIX and Xvfb on PATH.
 #pragma once
 
 #include <sys/types.h>
@@ -14,7 +13,7 @@ struct probe_xserver_t {
     std::string display;  // ":N"
 };
 
-// Start Xvfb on a free display (it picks the number). Returns false when it cannot start.
+// Start Xvfb on a display it picks itself. Returns false when it cannot start.
 bool probe_xserver_start(probe_xserver_t* x);
 // Stop it (SIGTERM, then wait).
 void probe_xserver_stop(probe_xserver_t* x);
@@ -31,11 +30,9 @@ struct probe_child_t {
 // display, or removed when display is null. Returns false on failure.
 bool probe_spawn(probe_child_t* c, const std::string& program, const std::vector<std::string>& argv,
                  const std::string& cwd, const char* display);
-// Wait until needle appears in the output after the cursor; on success move
-// the cursor past it. False on timeout or end of output.
+// Wait until needle appears in the output after the cursor, then move the cursor
+// past it. False on timeout or end of output.
 bool probe_expect(probe_child_t* c, const std::string& needle, int timeout_ms = 15000);
-// Read any output that is already available, without waiting.
-void probe_drain(probe_child_t* c);
 // Read to the end and reap the child. False on timeout (the child is then killed).
 bool probe_wait_exit(probe_child_t* c, int timeout_ms = 15000);
 // Kill and reap the child if it still runs.
