@@ -8,6 +8,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -26,8 +27,8 @@
 namespace {
 
 constexpr int W = 1024, H = 600;
-enum { M_MOUNTAINS = 1, M_PLAYER = 2, M_MAP = 7 };                     // in kModelNames
-enum { T_T2 = 1, T_CRYSTAL = 2, T_T1 = 3, T_GRASS = 4, T_FONT = 12 };  // in kTextureNames
+enum { M_MAP = 7 };                                          // in kModelNames
+enum { T_T2 = 1, T_CRYSTAL = 2, T_GRASS = 4, T_FONT = 12 };  // in kTextureNames
 
 struct sheet_t {
     int model_ok[8];
@@ -99,28 +100,24 @@ TEST_F(AssetGl, EveryModelTextureShaderAndTheFontLoad) {
     }
     for (int i = 0; i < 13; i++) EXPECT_NE(S->tex[i], 0u) << kTextureNames[i];
     EXPECT_EQ(S->font_ok, 1);
-    const struct {
-        const char* name;
-        std::vector<const char*> uniforms, attribs;  // the names the game looks up
-    } shaders[] = {
-        {"grid", {"u_proj", "u_modelview"}, {"a_pos", "a_uv"}},
-        {"fullscreen", {"u_proj", "u_modelview", "u_sampler", "u_color"}, {"a_pos", "a_uv"}},
+    const char* const shaders[][2] = {
+        // The names the game looks up in each.
+        {"grid", "u_proj u_modelview a_pos a_uv"},
+        {"fullscreen", "u_proj u_modelview u_sampler u_color a_pos a_uv"},
         {"light2",
-         {"u_sampler", "u_color", "u_lval_k", "u_proj", "u_modelview", "u_modelview_light",
-          "u_normal_matrix"},
-         {"a_pos", "a_uv", "a_norm"}},
-        {"simple", {"u_proj", "u_modelview", "u_sampler", "u_multiplier", "u_color"}, {"a_pos", "a_uv"}},
-        {"text", {"u_proj", "u_modelview", "u_pos_modif", "u_sampler"}, {"a_pos", "a_uv"}},
-        {"gui", {"u_proj", "u_modelview", "u_pos_modif", "u_sampler"}, {"a_pos", "a_uv"}},
+         "u_sampler u_color u_lval_k u_proj u_modelview u_modelview_light u_normal_matrix a_pos a_uv a_norm"},
+        {"simple", "u_proj u_modelview u_sampler u_multiplier u_color a_pos a_uv"},
+        {"text", "u_proj u_modelview u_pos_modif u_sampler a_pos a_uv"},
+        {"gui", "u_proj u_modelview u_pos_modif u_sampler a_pos a_uv"},
     };
-    for (const auto& c : shaders) {
+    for (auto [name, names] : shaders) {
+        const std::string base = std::string("shaders/") + name;
         kx_sh_t sh;
-        EXPECT_EQ(kx_sh_create(&sh, (std::string("shaders/") + c.name + ".vert.glsl").c_str(),
-                               (std::string("shaders/") + c.name + ".frag.glsl").c_str()),
-                  1)
-            << c.name;
-        for (const char* u : c.uniforms) EXPECT_NE(kx_sh_uniform(&sh, u), -1) << c.name << " " << u;
-        for (const char* a : c.attribs) EXPECT_NE(kx_sh_attrib(&sh, a), -1) << c.name << " " << a;
+        EXPECT_EQ(kx_sh_create(&sh, (base + ".vert.glsl").c_str(), (base + ".frag.glsl").c_str()), 1) << name;
+        std::istringstream in(names);
+        for (std::string n; in >> n;)
+            EXPECT_NE(n[0] == 'a' ? kx_sh_attrib(&sh, n.c_str()) : kx_sh_uniform(&sh, n.c_str()), -1)
+                << name << " " << n;
         kx_sh_destroy(&sh);
     }
 }
