@@ -54,50 +54,45 @@ TEST_F(GameMove, KeptInsideTheAreaAndOutOfBlocksInPoolOrder) {
     game_world.multiplayer = 1;  // a remote slot keeps the wish it was given: no steering
     const game_rect_t a = game_rect_make(RECT_BLOCK, CLIP_SOLID, 0, 0, 2, 2);
     const game_rect_t b = game_rect_make(RECT_BLOCK, CLIP_SOLID, 2.2f, -1, 4, 3);
-    const std::vector<game_rect_t> sq = {game_rect_make(RECT_BLOCK, CLIP_LOW, -1, -1, 1, 1)}, ab = {a, b},
-                                   ba = {b, a};
-    struct {
-        const std::vector<game_rect_t>* blocks;  // null: the level
-        float x, y, vx, vy;
-        int area, e_area;
-        float ex, ey;
-    } cases[] = {
-        {nullptr, -29.6f, 12.25f, 0, 0.5f, 9, 9, -29.6f, 12.3f},  // clamped below the spawn room's top
-        {nullptr, -26.95f, 9.6f, 0.1f, 0, 9, 10, -26.85f, 9.6f},  // on into the overlapping corridor
-        {nullptr, -26.95f, 9.6f, 0, 0, 10, 10, -26.95f, 9.6f},    // in both: the current one is kept
-        {nullptr, -29.6f, 9.6f, 0, 0, 500, 9, -29.6f, 9.6f},      // an area index past the rects is dropped
-        {&sq, 1.2f, 0.3f, 0, 0, 1, 1, 1.5f, 0.3f},      // right of the corner diagonal: out along +x
-        {&sq, -1.2f, -0.3f, 0, 0, 1, 1, -1.5f, -0.3f},  // left: -x
-        {&sq, 0.3f, 1.2f, 0, 0, 1, 1, 0.3f, 1.5f},      // above
-        {&sq, -0.3f, -1.2f, 0, 0, 1, 1, -0.3f, -1.5f},  // below
-        {&sq, 2.0f, 0.0f, 0, 0, 1, 1, 2.0f, 0.0f},      // not touching
-        {&ab, 1.9f, 1, 0, 0, 1, 1, 1.7f, 1},            // out of a to 2.5, then b pushes back to 1.7
-        {&ba, 1.9f, 1, 0, 0, 1, 1, 2.5f, 1},            // b first has nothing to do; a leaves it at 2.5
+    const std::vector<game_rect_t> blocks[] = {
+        {}, {game_rect_make(RECT_BLOCK, CLIP_LOW, -1, -1, 1, 1)}, {a, b}, {b, a}};
+    // blocks on an open floor (0: the level), x, y, vx, vy, area -> area, x, y
+    const float cases[][9] = {
+        {0, -29.6f, 12.25f, 0, 0.5f, 9, 9, -29.6f, 12.3f},  // clamped below the spawn room's top
+        {0, -26.95f, 9.6f, 0.1f, 0, 9, 10, -26.85f, 9.6f},  // on into the overlapping corridor
+        {0, -26.95f, 9.6f, 0, 0, 10, 10, -26.95f, 9.6f},    // in both: the current one is kept
+        {0, -29.6f, 9.6f, 0, 0, 500, 9, -29.6f, 9.6f},      // an area index past the rects is dropped
+        {1, 1.2f, 0.3f, 0, 0, 1, 1, 1.5f, 0.3f},            // right of the corner diagonal: out along +x
+        {1, -1.2f, -0.3f, 0, 0, 1, 1, -1.5f, -0.3f},        // left: -x
+        {1, 0.3f, 1.2f, 0, 0, 1, 1, 0.3f, 1.5f},            // above
+        {1, -0.3f, -1.2f, 0, 0, 1, 1, -0.3f, -1.5f},        // below
+        {1, 2.0f, 0.0f, 0, 0, 1, 1, 2.0f, 0.0f},            // not touching
+        {2, 1.9f, 1, 0, 0, 1, 1, 1.7f, 1},                  // out of a to 2.5, then b pushes back to 1.7
+        {3, 1.9f, 1, 0, 0, 1, 1, 2.5f, 1},                  // b first has nothing to do; a leaves it at 2.5
     };
+    game_obj_t* o = game_obj(1);
     for (auto& c : cases) {
-        if (c.blocks) open_floor(*c.blocks);
-        game_obj_t* o = game_obj(1);
-        o->pos = kx_vec3(c.x, c.y, 0.5f);
-        o->vel = o->wish_vel = kx_vec3(c.vx, c.vy, 0);
-        o->area = c.area;
+        if (c[0] > 0) open_floor(blocks[static_cast<int>(c[0])]);
+        o->pos = kx_vec3(c[1], c[2], 0.5f), o->vel = o->wish_vel = kx_vec3(c[3], c[4], 0);
+        o->area = static_cast<int>(c[5]);
         game_obj_move(1);
-        EXPECT_EQ(o->area, c.e_area) << c.x << "," << c.y;
-        EXPECT_LT(kx_vec3_dist2(o->pos, kx_vec3(c.ex, c.ey, 0.5f)), 1e-10f) << c.x << "," << c.y;
+        EXPECT_EQ(o->area, c[6]) << c[1] << "," << c[2];
+        EXPECT_LT(kx_vec3_dist2(o->pos, kx_vec3(c[7], c[8], 0.5f)), 1e-10f) << c[1] << "," << c[2];
     }
 }
 
 TEST_F(GameMove, MouseLookClampsPitchAndWrapsYaw) {
     game_obj_t* p = game_obj(0);
     const float k = static_cast<float>(5 * 0.003 + 0.0005), up = static_cast<float>(M_PI / 2);
-    game_mouse_look(10, 20, 5);
-    EXPECT_EQ(floats({p->rot.x, p->rot.y}), floats({up + 20 * k, -10 * k}));
-    game_mouse_look(0, 100000, 5);
-    EXPECT_FLOAT_EQ(p->rot.x, static_cast<float>(M_PI));
-    game_mouse_look(0, -100000, 5);
-    EXPECT_FLOAT_EQ(p->rot.x, 0);
-    game_world.mouse_invert = 1;
-    game_mouse_look(0, -10, 5);
-    EXPECT_FLOAT_EQ(p->rot.x, 10 * k);
+    // dx, dy, inverted -> pitch, one after the other
+    const float looks[][4] = {
+        {10, 20, 0, up + 20 * k}, {0, 1e5f, 0, 2 * up}, {0, -1e5f, 0, 0}, {0, -10, 1, 10 * k}};
+    for (auto& l : looks) {
+        game_world.mouse_invert = static_cast<int>(l[2]);
+        game_mouse_look(l[0], l[1], 5);
+        EXPECT_FLOAT_EQ(p->rot.x, l[3]) << l[1];
+    }
+    EXPECT_FLOAT_EQ(p->rot.y, -10 * k);
     for (int t = 0; t < 1500; t++) {
         game_mouse_look(t < 500 ? 37 : -37, 0, 5);
         ASSERT_LE(std::fabs(p->rot.y), 2 * M_PI) << t;

@@ -50,10 +50,8 @@ TEST(SimMatch, SameSeedSameSummary) {
     sim_match_result_t a = run(5000, 9, SIM_PLAYER_WALK, 0), b = run(5000, 9, SIM_PLAYER_WALK, 0);
     a.wall_ms = b.wall_ms = a.us_per_tick = b.us_per_tick = 0;
     EXPECT_EQ(std::memcmp(&a, &b, sizeof a), 0);
-    char ja[8192], jb[8192], tiny[16];
+    char ja[8192], tiny[16];
     sim_match_json(&a, ja, sizeof ja);
-    sim_match_json(&b, jb, sizeof jb);
-    EXPECT_STREQ(ja, jb);
     EXPECT_NE(std::strstr(ja, "\"waypoints_reached\":["), nullptr);
     EXPECT_EQ(sim_match_json(&a, tiny, sizeof tiny), 15);  // truncated, still terminated
     EXPECT_EQ(std::strlen(tiny), 15u);
