@@ -108,48 +108,34 @@ TEST(AssetTree, ModelsAreWholeOutwardFacingTrianglesOfTheirSize) {
 TEST(AssetTree, GuiAtlasCellsHoldTheirPieces) {
     const struct {
         const char* name;
-        float u0, v0, u1, v1;
+        int x0, y0, x1, y1;  // in eighths of the atlas
     } cells[] = {
-        {"checkbox hovered", 0, 0, 0.125f, 0.125f},
-        {"checkbox", 0.125f, 0, 0.25f, 0.125f},
-        {"checkbox hovered checked", 0, 0.125f, 0.125f, 0.25f},
-        {"checkbox checked", 0.125f, 0.125f, 0.25f, 0.25f},
-        {"slider hovered", 0, 0.25f, 0.125f, 0.375f},
-        {"slider", 0.125f, 0.25f, 0.25f, 0.375f},
-        {"crosshair spread", 0, 0.375f, 0.125f, 0.5f},
-        {"crosshair mg", 0.125f, 0.375f, 0.25f, 0.5f},
-        {"mg icon", 0, 0.875f, 0.25f, 1},
-        {"spread icon", 0.25f, 0.875f, 0.5f, 1},
-        {"mg icon dim", 0, 0.75f, 0.25f, 0.875f},
-        {"spread icon dim", 0.25f, 0.75f, 0.5f, 0.875f},
-        {"health column", 0.5f, 0.875f, 0.625f, 1},
-        {"low health column", 0.625f, 0.875f, 0.75f, 1},
-        {"health frame", 0.5f, 0.75f, 0.625f, 0.875f},
-        {"life", 0.625f, 0.75f, 0.75f, 0.875f},
-        {"opponent", 0.75f, 0.75f, 0.875f, 0.875f},
-        {"segment on", 0.75f, 0.875f, 0.875f, 1},
-        {"segment off", 0.875f, 0.875f, 1, 1},
-    };
+        // clang-format off
+        {"checkbox hovered", 0, 0, 1, 1}, {"checkbox", 1, 0, 2, 1}, {"checkbox hovered checked", 0, 1, 1, 2},
+        {"checkbox checked", 1, 1, 2, 2}, {"slider hovered", 0, 2, 1, 3}, {"slider", 1, 2, 2, 3},
+        {"crosshair spread", 0, 3, 1, 4}, {"crosshair mg", 1, 3, 2, 4}, {"mg icon", 0, 7, 2, 8},
+        {"spread icon", 2, 7, 4, 8}, {"mg icon dim", 0, 6, 2, 7}, {"spread icon dim", 2, 6, 4, 7},
+        {"health column", 4, 7, 5, 8}, {"low health column", 5, 7, 6, 8}, {"health frame", 4, 6, 5, 7},
+        {"life", 5, 6, 6, 7}, {"opponent", 6, 6, 7, 7}, {"segment on", 6, 7, 7, 8}, {"segment off", 7, 7, 8, 8},
+    };  // clang-format on
     png_t img;
     ASSERT_TRUE(read_png(asset_path("textures/gui.png"), &img));
     ASSERT_EQ(img.channels, 4);
-    const int n = img.width;
-    auto alpha = [&](float u, float v) {
-        return img.at(static_cast<int>(u * n), static_cast<int>(v * n))[3];
-    };
+    const int n = img.width, e = n / 8;
     for (const auto& c : cells) {
         int solid = 0, rim = 0;
-        for (float v = c.v0; v < c.v1; v += 1.0f / n)
-            for (float u = c.u0; u < c.u1; u += 1.0f / n) solid += alpha(u, v) > 128;
-        for (float u = c.u0; u < c.u1; u += 1.0f / n) rim = std::max<int>(rim, alpha(u, c.v0));
-        EXPECT_GT(solid, (c.u1 - c.u0) * (c.v1 - c.v0) * n * n / 20) << c.name;
+        for (int y = c.y0 * e; y < c.y1 * e; y++)
+            for (int x = c.x0 * e; x < c.x1 * e; x++) solid += img.at(x, y)[3] > 128;
+        for (int x = c.x0 * e; x < c.x1 * e; x++) rim = std::max<int>(rim, img.at(x, c.y0 * e)[3]);
+        EXPECT_GT(solid * 20, (c.x1 - c.x0) * (c.y1 - c.y0) * e * e) << c.name;
         EXPECT_LT(rim, 8) << c.name << ": a clear top rim keeps mipmaps from bleeding into the next cell";
     }
     // The ammo tick samples one texel with linear filtering: its 2 x 2 neighbourhood is solid.
     const int ax = n / 8, ay = static_cast<int>(0.689453f * n);
     EXPECT_EQ(img.at(ax - 1, ay - 1)[3] & img.at(ax, ay - 1)[3] & img.at(ax - 1, ay)[3] & img.at(ax, ay)[3],
               255);
-    EXPECT_EQ(alpha(0.5625f, 0.8125f), 0) << "the health frame's middle is clear so the bar shows through";
+    EXPECT_EQ(img.at(n * 9 / 16, n * 13 / 16)[3], 0)
+        << "the health frame's middle is clear so the bar shows through";
 }
 
 TEST(AssetTree, FontMetricsCoverLatinAndCyrillicAndCentreOnTheAnchor) {
