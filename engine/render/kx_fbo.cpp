@@ -45,8 +45,8 @@ void kx_fbo_create(kx_fbo_t* fbo, int samples, int flags, int width, int height)
     kxCheckGlError("fbo texture creating");
 
     if (flags & KX_FBO_DEPTH_RB)
-        attach_renderbuffer(&fbo->depth_rb, GL_DEPTH_ATTACHMENT, samples, GL_DEPTH_COMPONENT, GL_DEPTH_COMPONENT24,
-                            width, height);
+        attach_renderbuffer(&fbo->depth_rb, GL_DEPTH_ATTACHMENT, samples, GL_DEPTH_COMPONENT,
+                            GL_DEPTH_COMPONENT24, width, height);
     kxCheckGlError("fbo depth creating");
 
     if (flags & KX_FBO_COLOR_RB)

@@ -13,7 +13,9 @@
 namespace {
 
 std::vector<std::string> calls;
-void record(const char* what, int a, int b) { calls.push_back(what + (" " + std::to_string(a)) + " " + std::to_string(b)); }
+void record(const char* what, int a, int b) {
+    calls.push_back(what + (" " + std::to_string(a)) + " " + std::to_string(b));
+}
 
 struct AppCore : ::testing::Test {
     void SetUp() override {
@@ -36,10 +38,14 @@ TEST_F(AppCore, SizeRuleGivesEmAndOrientationAndReachesTheGameOnlyOnceReady) {
         int orientation, width;
         float aspect;
     } cases[] = {
-        {1, 1024, 600, 6.0f, 1, 1024, 1024 / 600.0f}, {1, 600, 1024, 6.0f, 0, 600, 600 / 1024.0f},
-        {1, 800, 600, 5.5f, 1, 800, 800 / 600.0f},    {1, 1920, 1080, 10.75f, 1, 1920, 1920 / 1080.0f},
-        {1, 1000, 1000, 7.0f, 1, 1000, 1.0f},         {0, 1024, 600, 8.5f, 1, 1024, 1024 / 600.0f},
-        {0, 640, 640, 6.25f, 1, 640, 1.0f},           {1, 1, 1, 0.0f, 1, 1, 1.0f},
+        {1, 1024, 600, 6.0f, 1, 1024, 1024 / 600.0f},
+        {1, 600, 1024, 6.0f, 0, 600, 600 / 1024.0f},
+        {1, 800, 600, 5.5f, 1, 800, 800 / 600.0f},
+        {1, 1920, 1080, 10.75f, 1, 1920, 1920 / 1080.0f},
+        {1, 1000, 1000, 7.0f, 1, 1000, 1.0f},
+        {0, 1024, 600, 8.5f, 1, 1024, 1024 / 600.0f},
+        {0, 640, 640, 6.25f, 1, 640, 1.0f},
+        {1, 1, 1, 0.0f, 1, 1, 1.0f},
         {1, 0, 0, 0.0f, 1, 1, 1.0f},  // no division by zero
     };
     for (const auto& c : cases) {
@@ -58,7 +64,8 @@ TEST_F(AppCore, SizeRuleGivesEmAndOrientationAndReachesTheGameOnlyOnceReady) {
     kx_app.display_ready = 1;
     kxAppUpdateSize(600, 1024);
     kxAppUpdateSize(1024, 600);
-    EXPECT_EQ(calls, (std::vector<std::string>{"orient 1 0", "resize 600 1024", "orient 0 1", "resize 1024 600"}));
+    EXPECT_EQ(calls,
+              (std::vector<std::string>{"orient 1 0", "resize 600 1024", "orient 0 1", "resize 1024 600"}));
     // Every slot but mouse-look has a callable default after kxAppZero.
     kxAppZero();
     EXPECT_EQ(kx_app.OnMouseLook, nullptr);
@@ -112,7 +119,9 @@ TEST_F(AppCore, PointerHoldRunsEachPassUntilTheDragBegins) {
 
 std::vector<std::string> timer_calls;
 kx_timer_t* restart_me = nullptr;
-void on_progress(int id, float t) { timer_calls.push_back("p" + std::to_string(id) + " " + std::to_string(t)); }
+void on_progress(int id, float t) {
+    timer_calls.push_back("p" + std::to_string(id) + " " + std::to_string(t));
+}
 void on_end(int id, float t) {
     timer_calls.push_back("e" + std::to_string(id) + " " + std::to_string(t));
     if (restart_me) kxTimerStart(restart_me, 100, id, on_progress, on_end);
@@ -126,8 +135,8 @@ TEST_F(AppCore, TimersRunAcrossTheClockWrapAndEndOnlyAfterProgressOne) {
     kxTimerStart(&wrap, 310, 1, on_progress, on_end);
     kxTimerStart(&exact, 100, 2, on_progress, on_end);
     for (int t : {100, 155, 311, 400}) pass(65500 + t);  // 100: exact lands on 1.0; 155: past the wrap
-    EXPECT_EQ(timer_calls, (std::vector<std::string>{"p1 0.322581", "p2 1.000000", "p1 0.500000", "e2 1.000000",
-                                                     "e1 1.000000"}));
+    EXPECT_EQ(timer_calls, (std::vector<std::string>{"p1 0.322581", "p2 1.000000", "p1 0.500000",
+                                                     "e2 1.000000", "e1 1.000000"}));
     EXPECT_EQ(kx_app.timer_count, 0u);
     EXPECT_FALSE(wrap.active);
 }

@@ -83,8 +83,10 @@ bool probe_spawn(probe_child_t* c, const std::string& program, const std::vector
         dup2(fds[1], 1);
         dup2(fds[1], 2);
         if (chdir(cwd.c_str()) != 0) _exit(126);
-        if (display) setenv("DISPLAY", display, 1);
-        else unsetenv("DISPLAY");
+        if (display)
+            setenv("DISPLAY", display, 1);
+        else
+            unsetenv("DISPLAY");
         std::vector<char*> args;
         for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
         args.push_back(nullptr);

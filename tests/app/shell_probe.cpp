@@ -22,8 +22,9 @@ int opt_frames = 0, opt_lock = 0, opt_quit_first = 0, frames = 0;
 void on_init_display() {
     char cwd[PATH_MAX] = "";
     if (!getcwd(cwd, sizeof cwd)) cwd[0] = 0;
-    std::printf("cb OnInitDisplay window=%lu size=%dx%d em=%.2f ready=%d title=<%s> cwd=<%s>\n", kx_app.window,
-                kx_app.width, kx_app.height, kx_app.em, kx_app.display_ready, kx_app.title, cwd);
+    std::printf("cb OnInitDisplay window=%lu size=%dx%d em=%.2f ready=%d title=<%s> cwd=<%s>\n",
+                kx_app.window, kx_app.width, kx_app.height, kx_app.em, kx_app.display_ready, kx_app.title,
+                cwd);
     if (opt_lock) kxAppSetContinuous(1);
 }
 
@@ -57,14 +58,16 @@ int main(int argc, char** argv) {
     kx_app.OnKeyUp = [](int k) { std::printf("cb OnKeyUp %d\n", k); };
     kx_app.OnChar = [](int c) { std::printf("cb OnChar %d\n", c); };
 #define KX_PRINT_SLOT(slot) kx_app.slot = [](int a, int b) { std::printf("cb " #slot " %d %d\n", a, b); };
-    KX_PRINT_SLOT(OnResize) KX_PRINT_SLOT(OnOrientationChange) KX_PRINT_SLOT(OnKeyDown)
-    KX_PRINT_SLOT(OnPointerDown) KX_PRINT_SLOT(OnPointerUp) KX_PRINT_SLOT(OnPointerMove) KX_PRINT_SLOT(OnTap)
-    KX_PRINT_SLOT(OnDragStart) KX_PRINT_SLOT(OnDragEnd) KX_PRINT_SLOT(OnDragMove) KX_PRINT_SLOT(OnLeftDown)
-    KX_PRINT_SLOT(OnLeftUp) KX_PRINT_SLOT(OnRightDown) KX_PRINT_SLOT(OnRightUp) KX_PRINT_SLOT(OnMiddleDown)
-    KX_PRINT_SLOT(OnMiddleUp) KX_PRINT_SLOT(OnWheelDown) KX_PRINT_SLOT(OnWheelUp) KX_PRINT_SLOT(OnMouseMove)
-    KX_PRINT_SLOT(OnMouseLook)
+    KX_PRINT_SLOT(OnResize)
+    KX_PRINT_SLOT(OnOrientationChange) KX_PRINT_SLOT(OnKeyDown) KX_PRINT_SLOT(OnPointerDown)
+        KX_PRINT_SLOT(OnPointerUp) KX_PRINT_SLOT(OnPointerMove) KX_PRINT_SLOT(OnTap)
+            KX_PRINT_SLOT(OnDragStart) KX_PRINT_SLOT(OnDragEnd) KX_PRINT_SLOT(OnDragMove)
+                KX_PRINT_SLOT(OnLeftDown) KX_PRINT_SLOT(OnLeftUp) KX_PRINT_SLOT(OnRightDown)
+                    KX_PRINT_SLOT(OnRightUp) KX_PRINT_SLOT(OnMiddleDown) KX_PRINT_SLOT(OnMiddleUp)
+                        KX_PRINT_SLOT(OnWheelDown) KX_PRINT_SLOT(OnWheelUp) KX_PRINT_SLOT(OnMouseMove)
+                            KX_PRINT_SLOT(OnMouseLook)
 #undef KX_PRINT_SLOT
-    if (!kxAppInit(argc, argv, title)) {
+                                if (!kxAppInit(argc, argv, title)) {
         kxLog("%s\n", "in main: no display, exiting. ");
         kxAppTerm();
         return 1;

@@ -37,7 +37,7 @@ bool in_order(const std::string& text, const std::vector<std::string>& lines, si
 }
 
 class Shell : public ::testing::Test {
-protected:
+   protected:
     probe_xserver_t xs;
     Display* xd = nullptr;
     probe_child_t child;
@@ -103,14 +103,14 @@ protected:
 TEST_F(Shell, StartsInAssetsLogsItsPhasesInOrderAndCloseEndsTheLoopAtOnce) {
     start({"--frames"});
     const std::string start_dir = fs::canonical(dir).string(), &out = child.output;
-    EXPECT_TRUE(in_order(out, {":: kxAppInit ::\n", "argv[0]: <./bin/shell_probe> \n",
-                               "Current dir has been changed to <" + start_dir + "/bin> \n", ":: creating display...\n",
-                               "Creating color map...\n", "glXMakeCurrent (dpy ", "XMapWindow...\n",
-                               "updating size (1024, 600), em=6.00, orient=1 \n", "Done. \n", "--- glkxInit ---\n",
-                               "--- shader init ---\n", "--- textureinit ---\n",
-                               "--- calling kxAppOnInitDisplay ---\n",
-                               "cb OnInitDisplay window=", " size=1024x600 em=6.00 ready=1 title=<Game> cwd=<" +
-                                   start_dir + "/assets>"}))
+    EXPECT_TRUE(
+        in_order(out, {":: kxAppInit ::\n", "argv[0]: <./bin/shell_probe> \n",
+                       "Current dir has been changed to <" + start_dir + "/bin> \n",
+                       ":: creating display...\n", "Creating color map...\n", "glXMakeCurrent (dpy ",
+                       "XMapWindow...\n", "updating size (1024, 600), em=6.00, orient=1 \n", "Done. \n",
+                       "--- glkxInit ---\n", "--- shader init ---\n", "--- textureinit ---\n",
+                       "--- calling kxAppOnInitDisplay ---\n", "cb OnInitDisplay window=",
+                       " size=1024x600 em=6.00 ready=1 title=<Game> cwd=<" + start_dir + "/assets>"}))
         << out;
     EXPECT_EQ(out.find("cb OnResize"), std::string::npos) << "the start-up size must not reach OnResize";
 
@@ -127,7 +127,8 @@ TEST_F(Shell, StartsInAssetsLogsItsPhasesInOrderAndCloseEndsTheLoopAtOnce) {
     const size_t brk = out.find("Breaking app loop by wmDeleteMessage...\n");
     ASSERT_NE(brk, std::string::npos) << out;
     EXPECT_EQ(out.find("cb OnProcess", brk), std::string::npos) << "a frame was drawn after the close";
-    EXPECT_TRUE(in_order(out, {"in loop: Returning to the main() ... \n", "cb OnTerm\n", "Closing display... \n"}, brk))
+    EXPECT_TRUE(in_order(
+        out, {"in loop: Returning to the main() ... \n", "cb OnTerm\n", "Closing display... \n"}, brk))
         << out;
     EXPECT_EQ(slurp(dir / "log.txt"), "LOG START\nLOG END\n");
 }
@@ -147,7 +148,8 @@ TEST_F(Shell, ProgramDirectoryWithoutSlashBeyondTheArgvBufferAndWithoutDisplay) 
         int status;
         std::string log_line, cwd;
     } cases[] = {
-        {"shell_probe", true, 0, "Current dir has not been changed. \n", "cwd=<" + fs::canonical(dir / "assets").string() + ">"},
+        {"shell_probe", true, 0, "Current dir has not been changed. \n",
+         "cwd=<" + fs::canonical(dir / "assets").string() + ">"},
         {long_argv0, true, 0, "argv[0]: <" + long_argv0.substr(0, 127) + "> \n",
          "cwd=<" + fs::canonical(dir / "start" / deep / "assets").string() + ">"},
         {long_argv0, false, 1, "Can't open X display", "in main: no display, exiting. "},
@@ -155,12 +157,13 @@ TEST_F(Shell, ProgramDirectoryWithoutSlashBeyondTheArgvBufferAndWithoutDisplay) 
     for (const auto& c : cases) {
         SCOPED_TRACE(c.log_line);
         probe_child_t run;
-        ASSERT_TRUE(probe_spawn(&run, SHELL_PROBE, {c.argv0, "--quit-at-first-process"}, (dir / "start").string(),
-                                c.display ? xs.display.c_str() : nullptr));
+        ASSERT_TRUE(probe_spawn(&run, SHELL_PROBE, {c.argv0, "--quit-at-first-process"},
+                                (dir / "start").string(), c.display ? xs.display.c_str() : nullptr));
         ASSERT_TRUE(probe_wait_exit(&run));
         EXPECT_EQ(run.exit_status, c.status) << run.output;
         EXPECT_TRUE(in_order(run.output, {c.log_line, c.cwd})) << run.output;
-        EXPECT_EQ(run.output.find("cb OnTerm") == std::string::npos, !c.display) << "OnTerm without OnInitDisplay";
+        EXPECT_EQ(run.output.find("cb OnTerm") == std::string::npos, !c.display)
+            << "OnTerm without OnInitDisplay";
         EXPECT_EQ(slurp(dir / "start" / "log.txt"), "LOG START\nLOG END\n");
     }
 }
@@ -172,16 +175,29 @@ TEST_F(Shell, HeldKeyGivesOneFirstPressAndReleaseUsesTheModifiersOfItsMoment) {
     key(XK_a, true);  // still held: a repeat
     expect("cb OnKeyDown 97 0\ncb OnChar 97\n");
     for (auto [ks, down] : {std::pair{XK_a, false},
-                            {XK_Shift_L, true}, {XK_a, true}, {XK_a, false}, {XK_Shift_L, false},  // shifted
-                            {XK_a, true}, {XK_a, false},  // the shifted release cleared the held state
-                            {XK_Shift_R, true}, {XK_a, true}, {XK_Shift_R, false}, {XK_a, false},  // Shift up first
-                            {XK_Return, true}, {XK_Return, false}, {XK_F4, true}, {XK_F4, false}})
+                            {XK_Shift_L, true},
+                            {XK_a, true},
+                            {XK_a, false},
+                            {XK_Shift_L, false},  // shifted
+                            {XK_a, true},
+                            {XK_a, false},  // the shifted release cleared the held state
+                            {XK_Shift_R, true},
+                            {XK_a, true},
+                            {XK_Shift_R, false},
+                            {XK_a, false},  // Shift up first
+                            {XK_Return, true},
+                            {XK_Return, false},
+                            {XK_F4, true},
+                            {XK_F4, false}})
         key(ks, down);
-    // The press reports the unshifted keysym, the release what the server gives with the modifiers of its moment.
-    expect("cb OnKeyUp 97\ncb OnKeyDown 65505 1\ncb OnKeyDown 97 1\ncb OnChar 65\ncb OnKeyUp 65\ncb OnKeyUp 65505\n"
-           "cb OnKeyDown 97 1\ncb OnChar 97\ncb OnKeyUp 97\n"
-           "cb OnKeyDown 65506 1\ncb OnKeyDown 97 1\ncb OnChar 65\ncb OnKeyUp 65506\ncb OnKeyUp 97\n"
-           "cb OnKeyDown 65293 1\ncb OnChar 13\ncb OnKeyUp 65293\ncb OnKeyDown 65473 1\ncb OnKeyUp 65473\n");
+    // The press reports the unshifted keysym, the release what the server gives with the modifiers of its
+    // moment.
+    expect(
+        "cb OnKeyUp 97\ncb OnKeyDown 65505 1\ncb OnKeyDown 97 1\ncb OnChar 65\ncb OnKeyUp 65\ncb OnKeyUp "
+        "65505\n"
+        "cb OnKeyDown 97 1\ncb OnChar 97\ncb OnKeyUp 97\n"
+        "cb OnKeyDown 65506 1\ncb OnKeyDown 97 1\ncb OnChar 65\ncb OnKeyUp 65506\ncb OnKeyUp 97\n"
+        "cb OnKeyDown 65293 1\ncb OnChar 13\ncb OnKeyUp 65293\ncb OnKeyDown 65473 1\ncb OnKeyUp 65473\n");
 }
 
 TEST_F(Shell, PressBecomesADragOnlyBeyondSixEmAndOtherButtonsReportYFromTheBottom) {
@@ -190,31 +206,33 @@ TEST_F(Shell, PressBecomesADragOnlyBeyondSixEmAndOtherButtonsReportYFromTheBotto
     for (const auto& [dx, dy, drag] : cases) {
         SCOPED_TRACE(testing::Message() << "move " << dx << "," << dy);
         const int x = 300 + dx, y = 300 + dy;
-        const std::string xy = std::to_string(x) + " " + std::to_string(y), xyb = std::to_string(x) + " " +
-                                                                                std::to_string(600 - y);
+        const std::string xy = std::to_string(x) + " " + std::to_string(y),
+                          xyb = std::to_string(x) + " " + std::to_string(600 - y);
         move(300, 300);
         button(1, true);
         move(x, y);
         button(1, false);
-        expect("cb OnPointerMove 300 300\ncb OnLeftDown 300 300\ncb OnPointerDown 300 300\ncb OnMouseMove " + xyb +
-               "\ncb OnPointerMove " + xy + "\n" + (drag ? "cb OnDragStart 300 300\n" : "") + "cb OnLeftUp " + xyb +
-               "\n" + (drag ? "cb OnDragEnd " + xy : std::string("cb OnTap 300 300")) + "\ncb OnPointerUp " + xy +
-               "\n");
+        expect("cb OnPointerMove 300 300\ncb OnLeftDown 300 300\ncb OnPointerDown 300 300\ncb OnMouseMove " +
+               xyb + "\ncb OnPointerMove " + xy + "\n" + (drag ? "cb OnDragStart 300 300\n" : "") +
+               "cb OnLeftUp " + xyb + "\n" + (drag ? "cb OnDragEnd " + xy : std::string("cb OnTap 300 300")) +
+               "\ncb OnPointerUp " + xy + "\n");
     }
     move(300, 300);  // once dragging, further motion is OnDragMove
     button(1, true);
     move(350, 300);
     move(360, 300);
     button(1, false);
-    expect("cb OnDragStart 300 300\ncb OnMouseMove 360 300\ncb OnPointerMove 360 300\ncb OnDragMove 360 300\n"
-           "cb OnLeftUp 360 300\ncb OnDragEnd 360 300\n");
+    expect(
+        "cb OnDragStart 300 300\ncb OnMouseMove 360 300\ncb OnPointerMove 360 300\ncb OnDragMove 360 300\n"
+        "cb OnLeftUp 360 300\ncb OnDragEnd 360 300\n");
     move(100, 150);
     for (unsigned int b : {2u, 3u, 4u, 5u}) {
         button(b, true);
         button(b, false);
     }
-    expect("cb OnMiddleDown 100 450\ncb OnMiddleUp 100 450\ncb OnRightDown 100 450\ncb OnRightUp 100 450\n"
-           "cb OnWheelUp 100 450\ncb OnWheelDown 100 450\n");  // no press state, no tap
+    expect(
+        "cb OnMiddleDown 100 450\ncb OnMiddleUp 100 450\ncb OnRightDown 100 450\ncb OnRightUp 100 450\n"
+        "cb OnWheelUp 100 450\ncb OnWheelDown 100 450\n");  // no press state, no tap
 }
 
 TEST_F(Shell, LockedPointerGivesMouseLookDeltasAndNoPointerCallbacks) {
@@ -239,13 +257,15 @@ TEST_F(Shell, LockedPointerGivesMouseLookDeltasAndNoPointerCallbacks) {
 
 TEST_F(Shell, NewSizesReachTheGameAndTitlesAreCutAtThirtyOneCharacters) {
     start({"--title", "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789xyz"});
-    EXPECT_NE(child.output.find("title=<ABCDEFGHIJKLMNOPQRSTUVWXYZ01234>"), std::string::npos) << child.output;
+    EXPECT_NE(child.output.find("title=<ABCDEFGHIJKLMNOPQRSTUVWXYZ01234>"), std::string::npos)
+        << child.output;
     XResizeWindow(xd, win, 1024, 600);  // the same size: nothing to tell
     XResizeWindow(xd, win, 800, 600);
     XResizeWindow(xd, win, 600, 1024);
     XSync(xd, False);
     expect("updating size (800, 600), em=5.50, orient=1 \ncb OnResize 800 600\nDone. \n");
-    expect("updating size (600, 1024), em=6.00, orient=0 \ncb OnOrientationChange 1 0\ncb OnResize 600 1024\n");
+    expect(
+        "updating size (600, 1024), em=6.00, orient=0 \ncb OnOrientationChange 1 0\ncb OnResize 600 1024\n");
     EXPECT_EQ(child.output.find("cb OnResize 1024 600"), std::string::npos);
     move(10, 20);
     expect("cb OnMouseMove 10 1004\n");  // y from the bottom follows the new height

@@ -1,9 +1,10 @@
 // Framebuffers: sample count from the driver, the completeness report, multisampled
 // storage, and the game's two targets rebuilt at a new window size, drawn into and resolved.
+#include "engine/render/kx_fbo.h"
+
 #include <string>
 
 #include "engine/app/kx_app.h"
-#include "engine/render/kx_fbo.h"
 #include "engine/render/kx_gl.h"
 #include "game/game_fbo.h"
 #include "tests/render/render_fixture.h"
@@ -48,7 +49,8 @@ TEST_F(GlTest, FramebufferCompletenessReport) {
     EXPECT_STREQ(kx_fbo_status_text(0x8CD8), "[ERROR] Unknown framebuffer error.");
     kx_fbo_t f{};
     std::string log = logged([&] { kx_fbo_create(&f, 0, 0, 32, 32); });
-    EXPECT_NE(log.find("[ERROR] Framebuffer incomplete: No image is attached to FBO.\n"), std::string::npos) << log;
+    EXPECT_NE(log.find("[ERROR] Framebuffer incomplete: No image is attached to FBO.\n"), std::string::npos)
+        << log;
     EXPECT_NE(f.fbo, 0u) << "an incomplete target is kept";
     kx_fbo_destroy(&f, 0);
     log = logged([&] { kx_fbo_create(&f, 0, GAME_FBO_MAIN_FLAGS, 100, 50); });
@@ -71,7 +73,8 @@ TEST_F(GlTest, MultisampledRenderbuffersFollowTheDriver) {
         kx_fbo_t f{};
         kx_fbo_create(&f, samples, GAME_FBO_MS_FLAGS, 64, 48);
         EXPECT_GE(rb_param(f.color_rb, GL_RENDERBUFFER_SAMPLES), max ? samples : 0);
-        EXPECT_EQ(rb_param(f.color_rb, GL_RENDERBUFFER_SAMPLES), rb_param(f.depth_rb, GL_RENDERBUFFER_SAMPLES));
+        EXPECT_EQ(rb_param(f.color_rb, GL_RENDERBUFFER_SAMPLES),
+                  rb_param(f.depth_rb, GL_RENDERBUFFER_SAMPLES));
         EXPECT_TRUE(max != 0 || rb_param(f.color_rb, GL_RENDERBUFFER_SAMPLES) == 0);
         EXPECT_EQ(rb_param(f.color_rb, GL_RENDERBUFFER_HEIGHT), 48);
         kx_fbo_destroy(&f, GAME_FBO_MS_FLAGS);

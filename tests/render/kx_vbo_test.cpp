@@ -1,6 +1,8 @@
 // Vertex buffers and .rawmdl models: which files load (empty, whole records, at and
 // beyond the size limit, broken lengths, missing), the byte layout as uploaded, and
 // what reaches the shader's attributes when a model is drawn and read back.
+#include "engine/render/kx_vbo.h"
+
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -8,7 +10,6 @@
 
 #include "engine/render/kx_gl.h"
 #include "engine/render/kx_sh.h"
-#include "engine/render/kx_vbo.h"
 #include "tests/render/render_fixture.h"
 
 namespace {
@@ -82,17 +83,21 @@ TEST_F(GlTest, ModelRecordsExpandAndFeedPositionNormalAndUv) {
 
     // Shows what arrives: red = normal x, green = u, blue = v, alpha = position w.
     kx_sh_t sh;
-    ASSERT_EQ(kx_sh_create_src(&sh,
-                               "attribute vec4 a_pos;\nattribute vec3 a_norm;\nattribute vec4 a_uv;\nvarying vec4 c;\n"
-                               "void main() { c = vec4(a_norm.x, a_uv.xy, a_pos.w); gl_Position = vec4(a_pos.xyz, 1.0); }\n",
-                               "varying vec4 c;\nvoid main() { gl_FragColor = c; }\n"),
-              1);
-    for (auto [slot, name] : {std::pair{KX_SH_A_POS, "a_pos"}, {KX_SH_A_NORM, "a_norm"}, {KX_SH_A_UV, "a_uv"}})
+    ASSERT_EQ(
+        kx_sh_create_src(
+            &sh,
+            "attribute vec4 a_pos;\nattribute vec3 a_norm;\nattribute vec4 a_uv;\nvarying vec4 c;\n"
+            "void main() { c = vec4(a_norm.x, a_uv.xy, a_pos.w); gl_Position = vec4(a_pos.xyz, 1.0); }\n",
+            "varying vec4 c;\nvoid main() { gl_FragColor = c; }\n"),
+        1);
+    for (auto [slot, name] :
+         {std::pair{KX_SH_A_POS, "a_pos"}, {KX_SH_A_NORM, "a_norm"}, {KX_SH_A_UV, "a_uv"}})
         sh.slot[slot] = kx_sh_attrib(&sh, name);
     // Triangle A covers pixel (6, 6), triangle B pixel (57, 6); the centre stays empty.
-    const std::vector<record> two = {{-.9f, -.9f, 0, .5f, 0, 0, .25f, .75f}, {-.1f, -.9f, 0, .5f, 0, 0, .25f, .75f},
-                                     {-.9f, .9f, 0, .5f, 0, 0, .25f, .75f},  {.9f, -.9f, 0, .5f, 0, 0, .25f, .75f},
-                                     {.1f, -.9f, 0, .5f, 0, 0, .25f, .75f},  {.9f, .9f, 0, .5f, 0, 0, .25f, .75f}};
+    const std::vector<record> two = {
+        {-.9f, -.9f, 0, .5f, 0, 0, .25f, .75f}, {-.1f, -.9f, 0, .5f, 0, 0, .25f, .75f},
+        {-.9f, .9f, 0, .5f, 0, 0, .25f, .75f},  {.9f, -.9f, 0, .5f, 0, 0, .25f, .75f},
+        {.1f, -.9f, 0, .5f, 0, 0, .25f, .75f},  {.9f, .9f, 0, .5f, 0, 0, .25f, .75f}};
     ASSERT_EQ(kx_vbo_try_rawmdl(&vbo, put("two.rawmdl", model_bytes(two)).c_str()), 1);
     glDisable(GL_BLEND);
     glDisable(GL_DEPTH_TEST);
@@ -100,8 +105,10 @@ TEST_F(GlTest, ModelRecordsExpandAndFeedPositionNormalAndUv) {
     for (uint32_t count : {6u, 3u}) {  // the first three vertices are exactly the first triangle
         glClearColor(0, 0, 0, 0);
         glClear(GL_COLOR_BUFFER_BIT);
-        if (count == 6) kx_vbo_draw(&vbo, &sh);
-        else kx_vbo_draw_ex(&vbo, &sh, GL_TRIANGLES, count);
+        if (count == 6)
+            kx_vbo_draw(&vbo, &sh);
+        else
+            kx_vbo_draw_ex(&vbo, &sh, GL_TRIANGLES, count);
         const uint32_t a = test_gl_pixel(6, 6), b = test_gl_pixel(57, 6);
         EXPECT_TRUE(near(a, 0x8040BFFF)) << std::hex << a;
         EXPECT_EQ(b, count == 6 ? a : 0u) << std::hex << b;

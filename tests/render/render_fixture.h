@@ -13,7 +13,7 @@
 #include "tests/support/test_gl_context.h"
 
 class GlTest : public ::testing::Test {
-protected:
+   protected:
     void SetUp() override {
         ASSERT_TRUE(test_gl_open(64, 64)) << "needs DISPLAY and GLX (run under scripts/xvfb.sh)";
         std::filesystem::create_directories(dir_);

@@ -5,7 +5,6 @@
 #include <GL/gl.h>
 #include <GL/glx.h>
 #include <X11/Xlib.h>
-
 #include <unistd.h>
 
 #include <cstdio>
@@ -22,48 +21,37 @@ struct {
     GLXContext ctx = nullptr;
 } g;
 
+bool fail(const char* why) {
+    std::fprintf(stderr, "test_gl_open: %s\n", why);
+    test_gl_close();
+    return false;
+}
+
 }  // namespace
 
 bool test_gl_open(int w, int h) {
     if (g.ctx != nullptr) return true;
     // The X server resets for a moment when its last client leaves (the previous test),
     // refusing connections meanwhile; try for a few seconds.
-    for (int attempt = 0; attempt < 100 && g.dpy == nullptr; ++attempt) {
-        g.dpy = XOpenDisplay(nullptr);
-        if (g.dpy == nullptr) usleep(30000);
-    }
-    if (g.dpy == nullptr) {
-        std::fprintf(stderr, "test_gl_open: no X display (is DISPLAY set?)\n");
-        return false;
-    }
-    int attribs[] = {GLX_RGBA, GLX_RED_SIZE, 8, GLX_GREEN_SIZE, 8, GLX_BLUE_SIZE, 8, GLX_ALPHA_SIZE, 8,
-                     GLX_DEPTH_SIZE, 16, GLX_DOUBLEBUFFER, None};
+    for (int attempt = 0; attempt < 100 && (g.dpy = XOpenDisplay(nullptr)) == nullptr; ++attempt)
+        usleep(30000);
+    if (g.dpy == nullptr) return fail("no X display (is DISPLAY set?)");
+    int attribs[] = {GLX_RGBA, GLX_RED_SIZE,   8,  GLX_GREEN_SIZE,   8,   GLX_BLUE_SIZE, 8, GLX_ALPHA_SIZE,
+                     8,        GLX_DEPTH_SIZE, 16, GLX_DOUBLEBUFFER, None};
     XVisualInfo* vi = glXChooseVisual(g.dpy, DefaultScreen(g.dpy), attribs);
-    if (vi == nullptr) {
-        std::fprintf(stderr, "test_gl_open: no RGBA visual with depth\n");
-        test_gl_close();
-        return false;
-    }
+    if (vi == nullptr) return fail("no RGBA visual with depth");
     const Window root = RootWindow(g.dpy, vi->screen);
-    g.cmap = XCreateColormap(g.dpy, root, vi->visual, AllocNone);
     XSetWindowAttributes swa{};
-    swa.colormap = g.cmap;
+    swa.colormap = g.cmap = XCreateColormap(g.dpy, root, vi->visual, AllocNone);
     swa.event_mask = StructureNotifyMask;
     g.win = XCreateWindow(g.dpy, root, 0, 0, static_cast<unsigned>(w), static_cast<unsigned>(h), 0, vi->depth,
                           InputOutput, vi->visual, CWColormap | CWEventMask, &swa);
     g.ctx = glXCreateContext(g.dpy, vi, nullptr, True);
     XFree(vi);
-    if (g.ctx == nullptr) {
-        std::fprintf(stderr, "test_gl_open: no GLX context\n");
-        test_gl_close();
-        return false;
-    }
+    if (g.ctx == nullptr) return fail("no GLX context");
     XMapWindow(g.dpy, g.win);
     // Wait until the window is mapped, so the window's pixels are owned and readable.
-    for (XEvent e;;) {
-        XNextEvent(g.dpy, &e);
-        if (e.type == MapNotify) break;
-    }
+    for (XEvent e{}; e.type != MapNotify;) XNextEvent(g.dpy, &e);
     glXMakeCurrent(g.dpy, g.win, g.ctx);
     glViewport(0, 0, w, h);
     glkxInit();
@@ -79,10 +67,7 @@ void test_gl_close() {
     if (g.win != 0) XDestroyWindow(g.dpy, g.win);
     if (g.cmap != 0) XFreeColormap(g.dpy, g.cmap);
     XCloseDisplay(g.dpy);
-    g.dpy = nullptr;
-    g.win = 0;
-    g.cmap = 0;
-    g.ctx = nullptr;
+    g = {};
 }
 
 void test_gl_read_rgba(int x, int y, int w, int h, uint8_t* out) {
