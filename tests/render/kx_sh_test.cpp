@@ -42,12 +42,12 @@ TEST_F(GlTest, ShaderBuildsFromFiles) {
         const char* log_has;
         GLint vs_source, fs_source;  // -2: any length above 0
     } cases[] = {
-        {"good", kVs, kFs, 1, nullptr, -2, -2},
+        {"good", kVs, kFs, 1, "", -2, -2},
         {"broken vertex", "void main() { this is not glsl }", kFs, 0, "- vs: ", -2, -2},
         {"broken fragment", kVs, "void main() { gl_FragColor = vec4(; }", 0, "- fs: ", -2, -2},
         {"missing vertex", "", kFs, 0, "is not exists !!!!! \n", 0, 0},
         {"missing fragment", kVs, "", 0, "is not exists !!!!! \n", -2, 0},
-        {"at the size limit", padded(KX_SH_MAX_SOURCE), kFs, 1, nullptr, 32768, -2},  // plus the terminator
+        {"at the size limit", padded(KX_SH_MAX_SOURCE), kFs, 1, "", 32768, -2},  // plus the terminator
         {"one byte over", padded(32768), kFs, 0,
          "is too long for a shader source (32768 bytes, at most 32767)", 0, 0},
     };

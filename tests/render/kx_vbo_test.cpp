@@ -37,9 +37,9 @@ TEST_F(GlTest, WhichModelFilesLoad) {
         int ok;
         const char* log_has;
     } cases[] = {
-        {0, 1, nullptr},
-        {6 * 32, 1, nullptr},
-        {max, 1, nullptr},
+        {0, 1, ""},
+        {6 * 32, 1, ""},
+        {max, 1, ""},
         {max + 32, 0, "is too long (6291488 bytes, at most 6291456)"},
         {31, 0, "is 31 bytes, not whole 32-byte vertices"},
         {6 * 32 + 1, 0, "not whole 32-byte vertices"},

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -40,10 +41,21 @@ std::string logged(F&& fn) {
     return ::testing::internal::GetCapturedStdout();
 }
 
-// True when every needle occurs in text, in the given order (null needles are skipped).
-inline bool in_order(const std::string& text, const std::vector<const char*>& needles) {
+// True when every needle occurs in text, in the given order.
+inline bool in_order(const std::string& text, const std::vector<std::string>& needles) {
     size_t at = 0;
-    for (const char* n : needles)
-        if (n != nullptr && (at = text.find(n, at)) == std::string::npos) return false;
+    for (const auto& n : needles)
+        if ((at = text.find(n, at)) == std::string::npos) return false;
     return true;
+}
+
+// Splits a list written as one string ("a|b|c"); empty for "".
+inline std::vector<std::string> split(const std::string& list, char sep = '|') {
+    std::vector<std::string> out;
+    for (size_t at = 0; at < list.size();) {
+        const size_t end = std::min(list.find(sep, at), list.size());
+        out.push_back(list.substr(at, end - at));
+        at = end + 1;
+    }
+    return out;
 }
