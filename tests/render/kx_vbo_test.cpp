@@ -31,37 +31,25 @@ bool near(uint32_t a, uint32_t b) {
 }  // namespace
 
 TEST_F(GlTest, WhichModelFilesLoad) {
-    const long max = 196608L * 32;
-    const struct {
-        long bytes;  // -1: no file
-        int ok;
-        const char* log_has;
-    } cases[] = {
-        {0, 1, ""},
-        {6 * 32, 1, ""},
-        {max, 1, ""},
-        {max + 32, 0, "is too long (6291488 bytes, at most 6291456)"},
-        {31, 0, "is 31 bytes, not whole 32-byte vertices"},
-        {6 * 32 + 1, 0, "not whole 32-byte vertices"},
-        {-1, 0, "Error while creating VBO, missing file ["},
-    };
+    // File size (-1: no file) and whether it loads: empty, whole records up to 65536 triangles.
+    const long max = 196608L * 32,
+               cases[][2] = {{0, 1}, {6 * 32, 1}, {max, 1}, {max + 32, 0}, {6 * 32 + 1, 0}, {31, 0}, {-1, 0}};
     const kx_vbo_attrib_t layout[3] = {
         {4, GL_FLOAT, 0, KX_SH_A_POS}, {3, GL_FLOAT, 4, KX_SH_A_NORM}, {4, GL_FLOAT, 8, KX_SH_A_UV}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.bytes);
+    for (const auto& [bytes, loads] : cases) {
+        SCOPED_TRACE(bytes);
         std::filesystem::remove(path("m.rawmdl"));
-        if (c.bytes >= 0) put("m.rawmdl", std::string(static_cast<size_t>(c.bytes), '\0'));
+        if (bytes >= 0) put("m.rawmdl", std::string(static_cast<size_t>(bytes), '\0'));
         kx_vbo_t vbo;
         std::memset(&vbo, 0xAB, sizeof vbo);
         int ok = -1;
-        const std::string log = logged([&] { ok = kx_vbo_try_rawmdl(&vbo, path("m.rawmdl").c_str()); });
-        EXPECT_EQ(ok, c.ok);
-        EXPECT_TRUE(in_order(log, {c.log_has})) << log;
+        logged([&] { ok = kx_vbo_try_rawmdl(&vbo, path("m.rawmdl").c_str()); });
+        EXPECT_EQ(ok, loads);
         if (!ok) {
             EXPECT_EQ(vbo.count, 0xABABABABu) << "a refused model leaves the record alone";
             continue;
         }
-        EXPECT_EQ(vbo.count, static_cast<uint32_t>(c.bytes / 32));
+        EXPECT_EQ(vbo.count, static_cast<uint32_t>(bytes / 32));
         EXPECT_EQ(vbo.stride, 48u);
         EXPECT_EQ(vbo.mode, static_cast<uint32_t>(GL_TRIANGLES));
         ASSERT_EQ(vbo.attrib_count, 3u);
