@@ -107,26 +107,22 @@ TEST_F(AppCore, PointerHoldRunsEachPassUntilTheDragBegins) {
     EXPECT_EQ(kxAppPointerIsDown(0) * 10 + kxAppPointerIsDown(10) + kxAppPointerIsDown(-1), 10);
 }
 
-std::vector<std::string> timer_calls;
 kx_timer_t* restart_me = nullptr;
-void on_progress(int id, float t) {
-    timer_calls.push_back("p" + std::to_string(id) + " " + std::to_string(t));
-}
+void on_progress(int id, float t) { calls.push_back("p" + std::to_string(id) + " " + std::to_string(t)); }
 void on_end(int id, float t) {
-    timer_calls.push_back("e" + std::to_string(id) + " " + std::to_string(t));
+    calls.push_back("e" + std::to_string(id) + " " + std::to_string(t));
     if (restart_me) kxTimerStart(restart_me, 100, id, on_progress, on_end);
 }
 
 TEST_F(AppCore, TimersRunAcrossTheClockWrapAndEndOnlyAfterProgressOne) {
-    timer_calls.clear();
     kxAppLoopStart(0);
     kxAppLoopSetClock(65500);
     kx_timer_t wrap{}, exact{};
     kxTimerStart(&wrap, 310, 1, on_progress, on_end);
     kxTimerStart(&exact, 100, 2, on_progress, on_end);
     for (int t : {100, 155, 311, 400}) pass(65500 + t);  // 100: exact lands on 1.0; 155: past the wrap
-    EXPECT_EQ(timer_calls, (std::vector<std::string>{"p1 0.322581", "p2 1.000000", "p1 0.500000",
-                                                     "e2 1.000000", "e1 1.000000"}));
+    EXPECT_EQ(calls, (std::vector<std::string>{"p1 0.322581", "p2 1.000000", "p1 0.500000", "e2 1.000000",
+                                               "e1 1.000000"}));
     EXPECT_EQ(kx_app.timer_count, 0u);
     EXPECT_FALSE(wrap.active);
 }
@@ -147,7 +143,6 @@ TEST_F(AppCore, TimerTableHoldsSixteenAndRemovalMovesTheLastIntoTheHole) {
 }
 
 TEST_F(AppCore, TimerEndingDuringTheWalkLetsTheMovedOneWaitAndMayRestartItself) {
-    timer_calls.clear();
     kxAppLoopSetClock(1000);
     kxAppLoopStart(1000);
     kx_timer_t a{}, b{}, c{};
@@ -155,7 +150,7 @@ TEST_F(AppCore, TimerEndingDuringTheWalkLetsTheMovedOneWaitAndMayRestartItself) 
     kxTimerStart(&b, 1000, 2, on_progress, on_end);
     kxTimerStart(&c, 1000, 3, on_progress, on_end);
     pass(1020);  // a ended; c moved into slot 0 and is not updated in this pass
-    EXPECT_EQ(timer_calls, (std::vector<std::string>{"e1 1.000000", "p2 0.020000"}));
+    EXPECT_EQ(calls, (std::vector<std::string>{"e1 1.000000", "p2 0.020000"}));
     EXPECT_EQ(kx_app.timers[0], &c);
     // A timer restarted from its own end callback is removed again.
     kxTimerStop(&b);
