@@ -16,14 +16,13 @@ namespace {
 
 using bytes = std::vector<unsigned char>;
 
-GLint tex_param(GLenum pname) {
+// A parameter of the bound texture, or with a level, of that level.
+GLint tex_param(GLenum pname, int level = -1) {
     GLint v = 0;
-    glGetTexParameteriv(GL_TEXTURE_2D, pname, &v);
-    return v;
-}
-GLint level_width(int level) {
-    GLint v = 0;
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_WIDTH, &v);
+    if (level < 0)
+        glGetTexParameteriv(GL_TEXTURE_2D, pname, &v);
+    else
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, level, pname, &v);
     return v;
 }
 
@@ -37,17 +36,16 @@ uint32_t capture(int width, int height, int channels, int, int, const unsigned c
     return 7;
 }
 
-test_png_t png(int color_type, int bit_depth, std::vector<int> samples) {
+// A size x size picture; at 16 bits each 8-bit value goes in the high byte, noise in the low one.
+test_png_t png(int color_type, int bit_depth, std::vector<int> samples, int size = 2) {
+    if (bit_depth == 16)
+        for (int& s : samples) s = s << 8 | 0x7F;
     test_png_t p;
     p.color_type = color_type;
     p.bit_depth = bit_depth;
     p.samples = std::move(samples);
+    p.width = p.height = size;
     return p;
-}
-// The same picture at 16 bits: each 8-bit value in the high byte, noise in the low one.
-test_png_t png16(int color_type, std::vector<int> samples) {
-    for (int& s : samples) s = s << 8 | 0x7F;
-    return png(color_type, 16, std::move(samples));
 }
 
 }  // namespace
@@ -77,7 +75,7 @@ TEST_F(GlTest, TextureRulesBySizeAndFlags) {
         EXPECT_EQ(tex_param(GL_TEXTURE_MIN_FILTER), min);
         EXPECT_EQ(tex_param(GL_TEXTURE_WRAP_S), wrap);
         EXPECT_EQ(tex_param(GL_TEXTURE_WRAP_T), wrap);
-        EXPECT_EQ(level_width(1), level1);
+        EXPECT_EQ(tex_param(GL_TEXTURE_WIDTH, 1), level1);
         glPixelStorei(GL_PACK_ALIGNMENT, 1);
         glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, back.data());
         EXPECT_EQ(back, px);
@@ -92,10 +90,9 @@ TEST_F(GlTest, EveryPngColourTypeDecodesToEightBitRgbOrRgba) {
     rgb_trns.trns_color = true;
     rgb_trns.trns_value = {0, 4, 5, 6, 0};
     pal.palette = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}};
-    test_png_t pal_trns = pal, interlaced = png(PNG_COLOR_TYPE_RGB, 8, std::vector<int>(27));
+    test_png_t pal_trns = pal, interlaced = png(PNG_COLOR_TYPE_RGB, 8, std::vector<int>(27), 3);
     pal_trns.trns_alpha = {0, 128};
     for (size_t i = 0; i < 27; ++i) interlaced.samples[i] = static_cast<int>((i * 37) % 256);
-    interlaced.width = interlaced.height = 3;
     interlaced.interlace = true;
     const struct {
         const char* what;
@@ -112,11 +109,12 @@ TEST_F(GlTest, EveryPngColourTypeDecodesToEightBitRgbOrRgba) {
          3,
          {255, 255, 255, 0, 0, 0, 0, 0, 0, 255, 255, 255}},
         {"grey+alpha 8", png(PNG_COLOR_TYPE_GRAY_ALPHA, 8, {10, 200, 20, 100, 30, 50, 40, 0}), 4, grey_alpha},
-        {"grey+alpha 16", png16(PNG_COLOR_TYPE_GRAY_ALPHA, {10, 200, 20, 100, 30, 50, 40, 0}), 4, grey_alpha},
+        {"grey+alpha 16", png(PNG_COLOR_TYPE_GRAY_ALPHA, 16, {10, 200, 20, 100, 30, 50, 40, 0}), 4,
+         grey_alpha},
         {"RGB 8", png(PNG_COLOR_TYPE_RGB, 8, s12), 3, bytes(s12.begin(), s12.end())},
         {"RGB tRNS", rgb_trns, 4, {1, 2, 3, 255, 4, 5, 6, 0, 7, 8, 9, 255, 10, 11, 12, 255}},
         {"RGBA 16",
-         png16(PNG_COLOR_TYPE_RGB_ALPHA, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16}),
+         png(PNG_COLOR_TYPE_RGB_ALPHA, 16, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16}),
          4,
          {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16}},
         {"palette", pal, 3, {255, 0, 0, 0, 255, 0, 0, 0, 255, 0, 255, 0}},
@@ -137,8 +135,7 @@ TEST_F(GlTest, EveryPngColourTypeDecodesToEightBitRgbOrRgba) {
 
 TEST_F(GlTest, BrokenPngFilesReturnZero) {
     // A valid, poorly compressible image to cut and damage.
-    test_png_t p = png(PNG_COLOR_TYPE_RGB, 8, std::vector<int>(32 * 32 * 3));
-    p.width = p.height = 32;
+    test_png_t p = png(PNG_COLOR_TYPE_RGB, 8, std::vector<int>(32 * 32 * 3), 32);
     unsigned seed = 12345;
     for (int& s : p.samples) s = static_cast<int>((seed = seed * 1103515245u + 12345u) >> 24);
     ASSERT_TRUE(test_png_write(path("good.png"), p));
@@ -166,12 +163,11 @@ TEST_F(GlTest, BrokenPngFilesReturnZero) {
 }
 
 TEST_F(GlTest, PngTextureQualityLevels) {
-    test_png_t p = png(PNG_COLOR_TYPE_RGB_ALPHA, 8, std::vector<int>(64 * 64 * 4, 77));
-    p.width = p.height = 64;
+    const test_png_t p = png(PNG_COLOR_TYPE_RGB_ALPHA, 8, std::vector<int>(64 * 64 * 4, 77), 64);
     ASSERT_TRUE(test_png_write(path("a.png"), p));
     const uint32_t name = kx_tx_load_png(path("a.png").c_str(), 1, 1, nullptr);  // the default creator
     ASSERT_NE(name, 0u);
-    EXPECT_EQ(level_width(1), 32);
+    EXPECT_EQ(tex_param(GL_TEXTURE_WIDTH, 1), 32);
     EXPECT_EQ(tex_param(GL_TEXTURE_WRAP_S), GL_CLAMP_TO_EDGE);
     // Level 0 nearest, 1 trilinear, n > 1 trilinear with anisotropy n up to the driver's maximum.
     const int max_aniso = kx_gl_caps.max_anisotropy;
