@@ -1,10 +1,12 @@
 # Sourced by scripts: start a private Xvfb on a free display and stop it again.
-# Xvfb picks the display itself (-displayfd), so parallel runs never collide.
+# Xvfb picks the display itself (-displayfd), so parallel runs never collide;
+# -noreset keeps it from resetting (and refusing connections) whenever the
+# last client of one test leaves while the next test connects.
 xvfb_start() {
   local fifo
   fifo=$(mktemp -u)
   mkfifo "$fifo"
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp +extension GLX 3>"$fifo" >/dev/null 2>&1 &
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset +extension GLX 3>"$fifo" >/dev/null 2>&1 &
   XVFB_PID=$!
   local n
   read -r n <"$fifo"
