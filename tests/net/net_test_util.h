@@ -1,59 +1,173 @@
-// Helpers for network tests: raw sockets on 127.0.0.1 that send and read
-// exact bytes, frame builders, random ports, and an event-driven wait.
-// Depends on kx_net, GoogleTest-free (plain C++).
+// Helpers of the network tests: raw sockets on 127.0.0.1 that send and read
+// exact bytes, byte builders, free ports, and waiting for something to happen.
+// Plain C++ over POSIX sockets.
 #pragma once
 
+#include <arpa/inet.h>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
 #include <cstdint>
+#include <cstring>
 #include <functional>
+#include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
-#include "engine/net/kx_netman_server.h"
-
 using bytes_t = std::vector<uint8_t>;
+using pairs_t = std::vector<std::pair<int, int>>;
+using net_clock_t = std::chrono::steady_clock;
 
 // Generous limit for anything to happen (slow sanitizer builds on a busy machine).
 constexpr int NET_TEST_TIMEOUT_MS = 20000;
 
-// Call step until it returns true or timeout_ms passes; waits briefly between calls.
-bool net_test_wait(const std::function<bool()>& step, int timeout_ms = NET_TEST_TIMEOUT_MS);
-// A random port in 20000..59999.
-int net_test_random_port();
-// Start the netman server on a random free port (tried until both TCP and UDP bind). Port or -1.
-int net_test_start_netman_server(kx_netman_server_t* server, uint16_t app_version);
-// Start a kx_server_socket_t and kx_udp_server_t pair on one random free port. Port or -1.
-int net_test_start_server_sockets(kx_server_socket_t* tcp, kx_udp_server_t* udp);
+inline net_clock_t::time_point net_deadline(int ms) {
+    return net_clock_t::now() + std::chrono::milliseconds(ms);
+}
 
-// Raw sockets (blocking) on 127.0.0.1.
-int raw_tcp_listen(int* port);      // ephemeral port; listening fd
-int raw_tcp_accept(int listen_fd);  // waits up to the test timeout; fd or -1
-int raw_tcp_connect(int port);      // fd or -1
-int raw_udp_bind(int* port);        // ephemeral port; fd
-bool raw_send(int fd, const bytes_t& data);
-bool raw_send_to(int fd, int port, const bytes_t& data);
-// Read exactly n bytes (waiting up to the test timeout).
-bool raw_read(int fd, size_t n, bytes_t* out);
-// Read one frame: header then payload.
-bool raw_read_frame(int fd, int* msgtype, bytes_t* payload);
-// Read frames until one of msgtype arrives (others are skipped).
-bool raw_read_frame_of(int fd, int msgtype, bytes_t* payload);
-// Receive one datagram (waiting up to the test timeout).
-bool raw_recv_datagram(int fd, bytes_t* out);
-// True once the peer has closed the stream (data before the end is discarded).
-bool raw_wait_eof(int fd, int timeout_ms = NET_TEST_TIMEOUT_MS);
-// Append whatever is waiting on fd without blocking.
-void raw_read_available(int fd, bytes_t* out);
-// Bytes waiting to be read on fd.
-int raw_pending(int fd);
+// Call step until it returns true or timeout_ms passes.
+inline bool net_wait(const std::function<bool()>& step, int timeout_ms = NET_TEST_TIMEOUT_MS) {
+    for (auto end = net_deadline(timeout_ms); !step();
+         std::this_thread::sleep_for(std::chrono::microseconds(500)))
+        if (net_clock_t::now() > end) return false;
+    return true;
+}
 
-// Frame: header {version, len, msgtype, 0} and payload. len < 0: payload size.
-bytes_t net_frame(int msgtype, const bytes_t& payload, int version = 2, int len = -1);
-// Datagram: 16-byte header and payload. len < 0: payload size.
-bytes_t net_datagram(int msgtype, uint32_t id, const bytes_t& payload, int version = 2, int len = -1);
-// Little-endian field writers appending to a byte vector.
-void put16(bytes_t* b, uint16_t v);
-void put32(bytes_t* b, uint32_t v);
-uint16_t get16(const bytes_t& b, size_t ofs);
-uint32_t get32(const bytes_t& b, size_t ofs);
-// A 32-byte name field.
-bytes_t name_field(const std::string& name);
+// Call start(port) with random ports in 20000..59999 until it returns true. The port, or -1.
+inline int net_free_port(const std::function<bool(int port)>& start) {
+    static std::mt19937 rng((unsigned)getpid() ^ (unsigned)net_clock_t::now().time_since_epoch().count());
+    for (int attempt = 0; attempt < 50; attempt++)
+        if (int port = 20000 + (int)(rng() % 40000); start(port)) return port;
+    return -1;
+}
+
+// Raw sockets, kept open until raw_close or raw_close_all. Reads wait up to the test timeout.
+inline std::vector<int> g_raw_open;
+inline int raw_kept(int fd) { return fd >= 0 ? g_raw_open.push_back(fd), fd : -1; }
+inline void raw_close(int& fd) {
+    if (fd >= 0) close(fd);
+    g_raw_open.erase(std::remove(g_raw_open.begin(), g_raw_open.end(), fd), g_raw_open.end());
+    fd = -1;
+}
+inline void raw_close_all() {
+    for (int fd : g_raw_open) close(fd);
+    g_raw_open.clear();
+}
+
+inline sockaddr_in raw_loopback(int port) {
+    sockaddr_in a{};
+    a.sin_family = AF_INET, a.sin_addr.s_addr = htonl(INADDR_LOOPBACK), a.sin_port = htons((uint16_t)port);
+    return a;
+}
+inline int raw_port(int fd) {  // the local port of a socket
+    sockaddr_in a{};
+    socklen_t l = sizeof(a);
+    return getsockname(fd, (sockaddr*)&a, &l), ntohs(a.sin_port);
+}
+inline bool raw_readable(int fd, net_clock_t::time_point end) {
+    auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(end - net_clock_t::now()).count();
+    pollfd p = {fd, POLLIN, 0};
+    return ms > 0 && poll(&p, 1, (int)ms) > 0;
+}
+
+// A TCP listener or UDP socket on 127.0.0.1:*port (0: an ephemeral port, stored); fd or -1.
+inline int raw_bound(int type, int* port) {
+    int fd = socket(AF_INET, type, 0);
+    sockaddr_in a = raw_loopback(*port);
+    if (bind(fd, (sockaddr*)&a, sizeof(a)) == 0 && (type == SOCK_DGRAM || listen(fd, 64) == 0))
+        return *port = raw_port(fd), raw_kept(fd);
+    return close(fd), -1;
+}
+inline int raw_listen(int* port) { return raw_bound(SOCK_STREAM, port); }
+inline int raw_udp(int* port) { return raw_bound(SOCK_DGRAM, port); }
+inline int raw_accept(int listen_fd) {
+    return raw_kept(raw_readable(listen_fd, net_deadline(NET_TEST_TIMEOUT_MS))
+                        ? accept(listen_fd, nullptr, nullptr)
+                        : -1);
+}
+inline int raw_connect(int port) {
+    int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a = raw_loopback(port);
+    return connect(fd, (sockaddr*)&a, sizeof(a)) == 0 ? raw_kept(fd) : (close(fd), -1);
+}
+
+inline bool raw_send(int fd, const std::vector<uint8_t>& b) {
+    for (ssize_t done = 0, n; done < (ssize_t)b.size(); done += n)
+        if ((n = send(fd, b.data() + done, b.size() - done, MSG_NOSIGNAL)) <= 0) return false;
+    return true;
+}
+inline bool raw_send_to(int fd, int port, const bytes_t& b) {
+    sockaddr_in a = raw_loopback(port);
+    return sendto(fd, b.data(), b.size(), 0, (sockaddr*)&a, sizeof(a)) == (ssize_t)b.size();
+}
+inline bool raw_read(int fd, size_t n, bytes_t* out) {  // exactly n bytes
+    out->assign(n, 0);
+    auto end = net_deadline(NET_TEST_TIMEOUT_MS);
+    for (ssize_t done = 0, r; done < (ssize_t)n; done += r)
+        if (!raw_readable(fd, end) || (r = recv(fd, out->data() + done, n - done, 0)) <= 0) return false;
+    return true;
+}
+inline uint16_t get16(const bytes_t& b, size_t ofs) { return (uint16_t)(b[ofs] | (b[ofs + 1] << 8)); }
+inline uint32_t get32(const bytes_t& b, size_t ofs) {
+    return get16(b, ofs) | ((uint32_t)get16(b, ofs + 2) << 16);
+}
+inline bytes_t& operator+=(bytes_t& a, const bytes_t& b) { return a.insert(a.end(), b.begin(), b.end()), a; }
+inline bytes_t operator+(bytes_t a, const bytes_t& b) { return a += b; }
+// The next frame, header and payload (of msgtype when given; others are skipped); empty on a timeout.
+inline bytes_t raw_frame(int fd, int msgtype = -1) {
+    for (bytes_t h, payload; raw_read(fd, 8, &h) && raw_read(fd, get16(h, 2), &payload);)
+        if (msgtype < 0 || get16(h, 4) == msgtype) return h + payload;
+    return {};
+}
+inline bytes_t raw_datagram(int fd) {  // the next datagram; empty on a timeout
+    bytes_t d(9000);
+    ssize_t n = raw_readable(fd, net_deadline(NET_TEST_TIMEOUT_MS)) ? recv(fd, d.data(), d.size(), 0) : -1;
+    return d.resize(n > 0 ? (size_t)n : 0), d;
+}
+// True once the peer has closed the stream (what comes before is discarded).
+inline bool raw_eof(int fd, int timeout_ms = NET_TEST_TIMEOUT_MS) {
+    uint8_t buf[4096];
+    for (auto end = net_deadline(timeout_ms); raw_readable(fd, end);)
+        if (ssize_t r = recv(fd, buf, sizeof(buf), 0); r <= 0) return r == 0 || errno == ECONNRESET;
+    return false;
+}
+inline void raw_read_available(int fd, bytes_t* out) {  // appends, never waits
+    uint8_t buf[65536];
+    for (ssize_t n; (n = recv(fd, buf, sizeof(buf), MSG_DONTWAIT)) > 0;)
+        out->insert(out->end(), buf, buf + n);
+}
+inline int raw_pending(int fd) {  // bytes waiting to be read
+    int n = 0;
+    return ioctl(fd, FIONREAD, &n), n;
+}
+
+// Bytes, little-endian: u16 and u32 fields, a 32-byte name, a text with its NUL, a frame
+// {version, len, msgtype, 0} + payload, a datagram {version, len, msgtype, 0, id, reserved} +
+// payload (len < 0: the payload's size).
+inline bytes_t u16s(std::initializer_list<int> v) {
+    bytes_t b;
+    for (int x : v) b.insert(b.end(), {(uint8_t)x, (uint8_t)(x >> 8)});
+    return b;
+}
+inline bytes_t u32s(std::initializer_list<uint32_t> v) {
+    bytes_t b;
+    for (uint32_t x : v) b += u16s({(int)(x & 0xFFFF), (int)(x >> 16)});
+    return b;
+}
+inline bytes_t name32(const std::string& s) {
+    bytes_t b(32, 0);
+    return std::memcpy(b.data(), s.data(), std::min<size_t>(s.size(), 32)), b;
+}
+inline bytes_t cstr(const std::string& s) { return bytes_t(s.c_str(), s.c_str() + s.size() + 1); }
+inline bytes_t frame(int msgtype, const bytes_t& payload, int version = 2, int len = -1) {
+    return u16s({version, len < 0 ? (int)payload.size() : len, msgtype, 0}) + payload;
+}
+inline bytes_t datagram(int msgtype, uint32_t id, const bytes_t& payload, int version = 2, int len = -1,
+                        uint32_t reserved = 0) {
+    return frame(msgtype, u32s({id, reserved}) + payload, version, len < 0 ? (int)payload.size() : len);
+}
