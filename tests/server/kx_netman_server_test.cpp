@@ -186,15 +186,10 @@ TEST_F(NetmanServer, PingRepliesAreSmoothedAndStampsWrap) {
     srv.last_ping = 0;
     clock = 500;
     Poll();
+    EXPECT_EQ(raw_pending(u.fd), 0);
     clock = 501;
     Poll();
-    bytes_t ping;
-    do {
-        ping = raw_frame(u.fd, 0x101);
-        ASSERT_EQ(ping.size(), 12u);
-        ASSERT_NE(get16(ping, 8), 500);
-    } while (get16(ping, 8) != 501);
-    EXPECT_EQ(ping, frame(0x101, u16s({501, 33})));
+    EXPECT_EQ(raw_frame(u.fd), frame(0x101, u16s({501, 33})));
 }
 
 TEST_F(NetmanServer, StatesAreRelayedAsDatagramsEvery51MsAcrossTheWrap) {
