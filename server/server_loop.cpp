@@ -28,10 +28,12 @@ int server_loop_timeout(const kx_netman_server_t* server, uint32_t now) {
 }
 
 void server_loop_step(kx_netman_server_t* server, int ready, uint32_t now) {
+    server->now = (uint16_t)now;
     if ((ready & SERVER_WAIT_TCP) || ready < 0 || server_loop_timeout(server, now) == 0) {
+        // Datagrams first: the states that came since the last cycle go out in this one.
+        kx_udp_server_poll(&server->udp);
         kx_netman_server_poll(server, now);
     } else if (ready & SERVER_WAIT_UDP) {
-        server->now = (uint16_t)now;
         kx_udp_server_poll(&server->udp);
     }
 }

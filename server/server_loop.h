@@ -14,8 +14,9 @@ uint32_t server_loop_clock_ms();
 // Milliseconds until the server next has periodic work at time now (0 when due;
 // a long wait when nobody is registered).
 int server_loop_timeout(const kx_netman_server_t* server, uint32_t now);
-// One pass after a wait: the full server poll when periodic work is due or TCP sockets
-// are ready, else only the UDP socket (the common case: a player's state arrived).
+// One pass after a wait: when periodic work is due or TCP sockets are ready, the waiting
+// datagrams and then the full server poll; else only the UDP socket (a datagram arrived while
+// nobody is registered).
 // ready is a mask of SERVER_WAIT_TCP and SERVER_WAIT_UDP, or -1 when unknown.
 void server_loop_step(kx_netman_server_t* server, int ready, uint32_t now);
 // Run until *stop becomes non-zero.

@@ -39,12 +39,16 @@ void server_wait_term(server_wait_t* w) {
 int server_wait_run(server_wait_t* w, const kx_netman_server_t* server, int timeout_ms) {
     server_wait_entry_t want[SERVER_WAIT_MAX];
     int n = 0;
-    want[n++] = {server->udp.fd, -1, EPOLLIN};
+    bool registered = false;
     want[n++] = {server->tcp.fd, -2, EPOLLIN};
     for (int i = 0; i < server->tcp.client_count; i++) {
         const kx_server_client_t* c = &server->tcp.clients[i];
         want[n++] = {c->fd, c->id, (unsigned)EPOLLIN | (c->out_len > 0 ? (unsigned)EPOLLOUT : 0u)};
+        registered = registered || (c->flags & KX_NETMAN_FLAG_REGISTERED);
     }
+    // With players in the game the states they send wait for the next state cycle (at most 51 ms
+    // away, see server_loop_step) instead of waking the server one datagram at a time.
+    if (!registered) want[n++] = {server->udp.fd, -1, EPOLLIN};
     // Sockets no longer wanted leave the set (closed ones have left already).
     for (int k = 0; k < w->count; k++) {
         bool kept = false;

@@ -1,6 +1,7 @@
 // Waiting for the netman server's sockets with epoll: the set is brought in
 // line with the server's sockets before each wait, so a pass costs one system
-// call however many players are connected.
+// call however many players are connected. While players are registered the UDP
+// socket is left out: their states are read when the state cycle is due.
 // Depends on kx_netman_server and Linux epoll.
 #pragma once
 
