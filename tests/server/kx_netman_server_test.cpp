@@ -105,9 +105,15 @@ TEST_F(NetmanServer, GreetingRegistrationTextsAndDeparturesByteForByte) {
         ASSERT_TRUE(PollUntil([&] { return raw_pending(fd) > 0; }));
         EXPECT_EQ(raw_frame(fd, 0x110), frame(0x110, cstr("yo")));
     }
+    // A hello whose name fills all 32 bytes: 31 of them are kept.
+    std::string x31(31, 'X');
+    Join(x31 + "X");
+    bytes_t entries = entry(17, "Alice") + entry(18, "Bob") + entry(19, x31);
+    EXPECT_EQ(raw_frame(alice.fd, 0x109), frame(0x109, u32s({3}) + entries));
+    EXPECT_EQ(raw_frame(alice.fd, 0x110), frame(0x110, cstr(x31 + " joined. Welcome! Press Y to chat")));
     raw_close(bob.fd);
-    ASSERT_TRUE(PollUntil([&] { return srv.tcp.client_count == 1; }));
-    EXPECT_EQ(raw_frame(alice.fd, 0x109), frame(0x109, u32s({1}) + entry(17, "Alice")));
+    ASSERT_TRUE(PollUntil([&] { return srv.tcp.client_count == 2; }));
+    EXPECT_EQ(raw_frame(alice.fd, 0x109), frame(0x109, u32s({2}) + entry(17, "Alice") + entry(19, x31)));
     EXPECT_EQ(raw_frame(alice.fd, 0x110), frame(0x110, cstr("Bob has left the game")));
 }
 
@@ -248,19 +254,19 @@ TEST_F(NetmanServer, EventsGoToEveryOtherConnectionOverTcpWithinTheLimit) {
 TEST_F(NetmanServer, DatagramsForUnknownIdsOrFromOtherHostsAreIgnored) {
     user_t u = Join("Una");
     kx_netman_user_data_t* ud = Data(u);
-    ASSERT_TRUE(raw_send_to(u.udp, port, datagram(0x118, 99, state(99))));
+    SendUdp(u, state(u.id, 0, 5));  // from the user's own host: sets the address
+    EXPECT_EQ(ntohs(ud->udp_addr.sin_port), u.udp_port);
+    ASSERT_TRUE(raw_send_to(u.udp, port, datagram(0x118, 99, state(99, 0, 7))));
     ASSERT_TRUE(net_wait([&] { return raw_pending(srv.udp.fd) > 0; }));
     Poll();
-    // Another host naming this user's id: handled in place, as no datagram can come from there.
+    // Another host naming this user's id (handled in place: no datagram can come from there).
     kx_sockaddr_t other{};
     other.sin_family = AF_INET, other.sin_addr.s_addr = htonl(0x7F000002), other.sin_port = htons(40000);
-    bytes_t d = datagram(0x118, u.id, state(u.id));
+    bytes_t d = datagram(0x118, u.id, state(u.id, 0, 9));
     EXPECT_EQ(kx_netman_server_handle_udp(&srv, &other, d.data(), d.data() + 16), -1);
-    EXPECT_EQ(ud->udp_known, 0);
-    EXPECT_EQ(ud->state_len, 0);
-    // From the user's own host it sets the address.
-    SendUdp(u, state(u.id));
     EXPECT_EQ(ntohs(ud->udp_addr.sin_port), u.udp_port);
+    EXPECT_EQ(ud->frags, 5);
+    EXPECT_EQ(kx_netman_server_count_registered(&srv), 1);
 }
 
 }  // namespace
