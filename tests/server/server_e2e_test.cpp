@@ -107,6 +107,7 @@ TEST(ServerProgram, HelpVersionPortTakenLoadVisitorsAndStop) {
     kill(server.pid, SIGTERM);
     EXPECT_EQ(wait_exit(server), 0);
     EXPECT_NE(server.out().find("stopped"), std::string::npos);
+    for (const proc_t& p : {help, version, server, second, load}) unlink(p.path.c_str());
 }
 
 }  // namespace
