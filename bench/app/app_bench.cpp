@@ -19,12 +19,13 @@
 
 namespace {
 
-probe_xserver_t xs;
+probe_child_t xs;
+std::string display;
 
 bool ensure_xserver() {
     if (xs.pid > 0) return true;
-    if (!probe_xserver_start(&xs)) return false;
-    std::atexit([] { probe_xserver_stop(&xs); });
+    if (!probe_xserver_start(&xs, &display)) return false;
+    std::atexit([] { probe_kill(&xs, SIGTERM); });
     return true;
 }
 
@@ -53,16 +54,15 @@ void StartToFirstFrame(benchmark::State& state) {
     for (auto _ : state) {
         probe_child_t c;
         const auto t0 = std::chrono::steady_clock::now();
-        if (!probe_spawn(&c, SHELL_PROBE, {SHELL_PROBE, "--quit-at-first-process"}, dir,
-                         xs.display.c_str()) ||
-            !probe_expect(&c, "cb OnProcess 1", 30000)) {
+        if (!probe_spawn(&c, SHELL_PROBE, {SHELL_PROBE, "--quit-at-first-process"}, dir, display.c_str()) ||
+            !probe_expect(&c, "cb OnProcess 1")) {
             probe_kill(&c);
             state.SkipWithError("probe did not draw");
             return;
         }
         const auto t1 = std::chrono::steady_clock::now();
         state.SetIterationTime(std::chrono::duration<double>(t1 - t0).count());
-        probe_wait_exit(&c, 30000);
+        probe_wait_exit(&c);
     }
 }
 BENCHMARK(StartToFirstFrame)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(10);
@@ -76,8 +76,8 @@ void IdleWindowCpu(benchmark::State& state) {
     double share = 0;
     for (auto _ : state) {
         probe_child_t c;
-        if (!probe_spawn(&c, SHELL_PROBE, {SHELL_PROBE}, dir, xs.display.c_str()) ||
-            !probe_expect(&c, "cb OnProcess 1", 30000)) {
+        if (!probe_spawn(&c, SHELL_PROBE, {SHELL_PROBE}, dir, display.c_str()) ||
+            !probe_expect(&c, "cb OnProcess 1")) {
             probe_kill(&c);
             state.SkipWithError("probe did not start");
             return;

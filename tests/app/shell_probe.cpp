@@ -1,11 +1,6 @@
-// A stand-in program for driving the X11 shell from outside: it runs the same
-// start sequence as ironvale-x11 and prints every callback with its arguments
-// ("cb <slot> <args>") to standard output, line-buffered, so a test can follow
-// what the shell dispatched. Options:
-//   --frames                 print every OnProcess, not only the first
-//   --lock                   draw every pass, lock the cursor at (512, 300) on the first frame
-//   --quit-at-first-process  call kxAppQuit in the first OnProcess
-//   --title <text>           window title
+// Runs the start sequence of ironvale-x11 and prints every callback ("cb <slot> <args>"), line-buffered,
+// so a test can follow what the X11 shell dispatched. Options: --frames (print every OnProcess),
+// --lock (draw every pass, lock the cursor on the first frame), --quit-at-first-process, --title <text>.
 #include <unistd.h>
 
 #include <climits>
@@ -37,17 +32,16 @@ void on_process() {
 
 }  // namespace
 
-// The GL driver and Xlib keep allocations to process exit; those are not this
-// program's leaks. The environment's ASAN_OPTIONS still take precedence.
+// The GL driver and Xlib keep allocations to process exit; those are not this program's leaks.
 extern "C" const char* __asan_default_options() { return "detect_leaks=0"; }
 
 int main(int argc, char** argv) {
     setvbuf(stdout, nullptr, _IOLBF, 0);
     const char* title = "Game";
     for (int i = 1; i < argc; i++) {
-        if (!std::strcmp(argv[i], "--frames")) opt_frames = 1;
-        if (!std::strcmp(argv[i], "--lock")) opt_lock = 1;
-        if (!std::strcmp(argv[i], "--quit-at-first-process")) opt_quit_first = 1;
+        opt_frames |= !std::strcmp(argv[i], "--frames");
+        opt_lock |= !std::strcmp(argv[i], "--lock");
+        opt_quit_first |= !std::strcmp(argv[i], "--quit-at-first-process");
         if (!std::strcmp(argv[i], "--title") && i + 1 < argc) title = argv[++i];
     }
     kxLog("%s\n", "main start");
@@ -57,17 +51,14 @@ int main(int argc, char** argv) {
     kx_app.OnTerm = [] { std::printf("cb OnTerm\n"); };
     kx_app.OnKeyUp = [](int k) { std::printf("cb OnKeyUp %d\n", k); };
     kx_app.OnChar = [](int c) { std::printf("cb OnChar %d\n", c); };
-#define KX_PRINT_SLOT(slot) kx_app.slot = [](int a, int b) { std::printf("cb " #slot " %d %d\n", a, b); };
-    KX_PRINT_SLOT(OnResize)
-    KX_PRINT_SLOT(OnOrientationChange) KX_PRINT_SLOT(OnKeyDown) KX_PRINT_SLOT(OnPointerDown)
-        KX_PRINT_SLOT(OnPointerUp) KX_PRINT_SLOT(OnPointerMove) KX_PRINT_SLOT(OnTap)
-            KX_PRINT_SLOT(OnDragStart) KX_PRINT_SLOT(OnDragEnd) KX_PRINT_SLOT(OnDragMove)
-                KX_PRINT_SLOT(OnLeftDown) KX_PRINT_SLOT(OnLeftUp) KX_PRINT_SLOT(OnRightDown)
-                    KX_PRINT_SLOT(OnRightUp) KX_PRINT_SLOT(OnMiddleDown) KX_PRINT_SLOT(OnMiddleUp)
-                        KX_PRINT_SLOT(OnWheelDown) KX_PRINT_SLOT(OnWheelUp) KX_PRINT_SLOT(OnMouseMove)
-                            KX_PRINT_SLOT(OnMouseLook)
-#undef KX_PRINT_SLOT
-                                if (!kxAppInit(argc, argv, title)) {
+    // clang-format off
+#define P(slot) kx_app.slot = [](int a, int b) { std::printf("cb " #slot " %d %d\n", a, b); };
+    P(OnResize) P(OnOrientationChange) P(OnKeyDown) P(OnPointerDown) P(OnPointerUp) P(OnPointerMove) P(OnTap)
+    P(OnDragStart) P(OnDragEnd) P(OnDragMove) P(OnLeftDown) P(OnLeftUp) P(OnRightDown) P(OnRightUp)
+    P(OnMiddleDown) P(OnMiddleUp) P(OnWheelDown) P(OnWheelUp) P(OnMouseMove) P(OnMouseLook)
+#undef P
+        // clang-format on
+        if (!kxAppInit(argc, argv, title)) {
         kxLog("%s\n", "in main: no display, exiting. ");
         kxAppTerm();
         return 1;
