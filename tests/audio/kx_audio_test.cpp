@@ -13,7 +13,6 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -29,17 +28,12 @@ constexpr int kRate = 44100;  // output rate of the wave device
 // The 16-bit stereo samples the wave device wrote, interleaved.
 struct wave_t {
     std::vector<int16_t> s;
-    int frames() const { return static_cast<int>(s.size() / 2); }
     int at(int f, int c) const { return s[static_cast<size_t>(f) * 2 + c]; }
-    double rms(int c, int from, int to) const {
-        double sum = 0.0;
-        for (int f = from; f < to; f++) sum += at(f, c) * at(f, c);
-        return std::sqrt(sum / (to - from));
-    }
-    int loud(int c, bool last) const {  // first or last frame above 1500; -1 none
-        for (int i = 0; i < frames(); i++)
-            if (std::abs(at(last ? frames() - 1 - i : i, c)) > 1500) return last ? frames() - 1 - i : i;
-        return -1;
+    std::pair<int, int> loud(int c) const {  // first and last frame above 1500; -1 none
+        int first = -1, last = -1;
+        for (int f = 0; f < static_cast<int>(s.size() / 2); f++)
+            if (std::abs(at(f, c)) > 1500) last = f, first = first < 0 ? f : first;
+        return {first, last};
     }
     double pitch(int c, int from, int to) const {  // from upward zero crossings
         int crossings = 0;
@@ -47,12 +41,6 @@ struct wave_t {
         return crossings * static_cast<double>(kRate) / (to - from);
     }
 };
-
-ALint source_int(int index, ALenum what) {
-    ALint v = 0;
-    alGetSourcei(kx_audio.sources[index], what, &v);
-    return v;
-}
 
 void sleep_ms(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
@@ -84,15 +72,15 @@ class Audio : public testing::Test {
         return snd;
     }
     // Runs script between init and term and returns what the device wrote.
-    wave_t record(int format_index, const std::function<void()>& script) {
+    template <class F>
+    wave_t record(int format_index, F script) {
         kx_audio_init(format_index, 1, 1);
         script();
         kx_audio_term();
         std::ifstream in(out_, std::ios::binary);
-        const std::string b((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        const std::string b(std::istreambuf_iterator<char>(in), {});
         const size_t data = std::min(b.find("data") + 8, b.size());  // the samples run to the end
-        wave_t w;
-        w.s.resize((b.size() - data) / 2);
+        wave_t w{std::vector<int16_t>((b.size() - data) / 2)};
         std::memcpy(w.s.data(), b.data() + data, w.s.size() * 2);
         return w;
     }
@@ -115,44 +103,37 @@ TEST_F(Audio, RotationRunsFromAboveFirstSourceToTheLastAndWraps) {
         for (int expected : c.order) {
             kx_sound_play(&snd);
             EXPECT_EQ(snd.source, expected) << "first " << c.first;
-            EXPECT_EQ(source_int(snd.source, AL_BUFFER), static_cast<ALint>(snd.buffer));
+            ALint held = 0;
+            alGetSourcei(kx_audio.sources[expected], AL_BUFFER, &held);
+            EXPECT_EQ(held, static_cast<ALint>(snd.buffer));
         }
-        EXPECT_EQ(source_int(0, AL_BUFFER), 0) << "source 0 stays out of the rotation";
         kx_sound_unload(&snd);
         kx_audio_term();
     }
 }
 
-TEST_F(Audio, PlayedSoundIsUploadedInItsFormatAndHeardOnceAtItsPitch) {
+TEST_F(Audio, PlayedSoundIsHeardOnceAtItsPitchAndTwoChannelsStayTwo) {
     const struct {
-        int format_index, channels, format, bits;
+        int format_index, channels, format;
     } cases[] = {
-        {1, 1, AL_FORMAT_MONO16, 16},
-        {0, 1, AL_FORMAT_MONO8, 8},
-        {1, 2, AL_FORMAT_STEREO16, 16},  // two channels stay two: the tone is on the left only
+        {1, 1, AL_FORMAT_MONO16},
+        {0, 1, AL_FORMAT_MONO8},
+        {1, 2, AL_FORMAT_STEREO16},  // the tone is on the left only
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.format);
         const wave_t w = record(c.format_index, [&] {
             kx_sound_t snd = tone(c.channels, 0.4, 500, 1);
-            ALint freq = 0, channels = 0, bits = 0, size = 0;
-            alGetBufferi(snd.buffer, AL_FREQUENCY, &freq);
-            alGetBufferi(snd.buffer, AL_CHANNELS, &channels);
-            alGetBufferi(snd.buffer, AL_BITS, &bits);
-            alGetBufferi(snd.buffer, AL_SIZE, &size);
-            EXPECT_EQ(std::vector<int>({snd.freq, snd.format, freq, channels, bits, size}),
-                      std::vector<int>(
-                          {22050, c.format, 22050, c.channels, c.bits, 8820 * c.channels * c.bits / 8}));
+            EXPECT_EQ(snd.format, c.format);
             kx_sound_play(&snd);
             sleep_ms(700);
             kx_sound_unload(&snd);
         });
-        const int on = w.loud(0, false), end = w.loud(0, true);
+        const auto [on, end] = w.loud(0);
         ASSERT_GT(end - on, kRate / 4);
         EXPECT_NEAR(end - on, 0.4 * kRate, 0.03 * kRate) << "played once, whole";
         EXPECT_NEAR(w.pitch(0, on + 2000, end - 2000), 500.0, 15.0);
-        EXPECT_GT(w.rms(0, on, end), 4000.0);
-        EXPECT_EQ(w.rms(1, on, end) > 2000.0, c.channels == 1) << "mono plays on both sides";
+        EXPECT_EQ(w.loud(1).first >= 0, c.channels == 1) << "mono plays on both sides, two channels stay two";
     }
 }
 
@@ -165,20 +146,15 @@ TEST_F(Audio, ExplicitSourceCutsOnlyItsOwnSound) {
         kx_sound_play_ex(&b, 1, -1, 1.0f);
         sleep_ms(600);
         kx_sound_play_ex(&c, 0, 0, 1.0f);
-        EXPECT_EQ(source_int(0, AL_BUFFER), static_cast<ALint>(c.buffer));
-        EXPECT_EQ(source_int(0, AL_LOOPING), AL_FALSE);
         sleep_ms(600);
         for (kx_sound_t* s : {&a, &b, &c}) kx_sound_unload(s);
     });
-    const int left_end = w.loud(0, true), n = w.frames(), c_start = left_end - kRate / 10;
+    const int left_end = w.loud(0).second, n = static_cast<int>(w.s.size() / 2);
     ASSERT_GT(left_end, kRate / 2);
     ASSERT_LT(left_end, n - kRate / 4) << "the left falls silent well before the end: A was cut";
     EXPECT_NEAR(w.pitch(0, left_end - kRate / 15, left_end), 2000.0, 60.0) << "C is what ended there";
-    EXPECT_NEAR(w.pitch(0, c_start - kRate / 3, c_start - kRate / 20), 400.0, 12.0) << "A before C";
-    EXPECT_NEAR(w.pitch(1, c_start - kRate / 3, c_start), 900.0, 27.0) << "B before C";
+    EXPECT_NEAR(w.pitch(0, left_end - kRate / 2, left_end - kRate / 6), 400.0, 12.0) << "A before C";
     EXPECT_NEAR(w.pitch(1, left_end + kRate / 20, n - kRate / 20), 900.0, 27.0) << "B plays on";
-    EXPECT_GT(w.rms(1, left_end + kRate / 20, n - kRate / 20), 5000.0);
-    EXPECT_LT(w.rms(0, left_end + kRate / 20, n), 200.0);
 }
 
 TEST(AudioDeath, MissingFileEndsTheProgramWithStatusOne) {
