@@ -1,5 +1,6 @@
 // Writes test PNG files with libpng: any colour type and bit depth, optional
 // palette, tRNS chunk and interlacing. Samples are one int per channel, row by row.
+// Used by the texture tests and the render benchmark.
 #pragma once
 
 #include <png.h>
@@ -11,26 +12,19 @@
 struct test_png_t {
     int width = 2, height = 2, color_type = PNG_COLOR_TYPE_RGB, bit_depth = 8;
     bool interlace = false;
-    std::vector<int> samples;
-    std::vector<png_color> palette;    // for PNG_COLOR_TYPE_PALETTE
-    std::vector<png_byte> trns_alpha;  // palette tRNS: alpha per palette index
-    bool trns_color = false;           // grey/RGB tRNS: trns_value is transparent
+    std::vector<int> samples = {};
+    std::vector<png_color> palette = {};    // for PNG_COLOR_TYPE_PALETTE
+    std::vector<png_byte> trns_alpha = {};  // palette tRNS: alpha per palette index
+    bool trns_color = false;                // grey/RGB tRNS: trns_value is transparent
     png_color_16 trns_value{};
 };
 
-// Returns false when the file cannot be written or libpng refused.
+// Returns false when the file cannot be opened; a libpng error aborts (a broken test).
 inline bool test_png_write(const std::string& path, const test_png_t& p) {
     FILE* f = std::fopen(path.c_str(), "wb");
     if (f == nullptr) return false;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
-    std::vector<std::vector<png_byte>> rows(static_cast<size_t>(p.height));
-    std::vector<png_bytep> ptrs;
-    if (setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        std::fclose(f);
-        return false;
-    }
     png_init_io(png, f);
     png_set_IHDR(png, info, p.width, p.height, p.bit_depth, p.color_type,
                  p.interlace ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
@@ -40,21 +34,16 @@ inline bool test_png_write(const std::string& path, const test_png_t& p) {
         png_set_tRNS(png, info, p.trns_alpha.data(), static_cast<int>(p.trns_alpha.size()), nullptr);
     if (p.trns_color) png_set_tRNS(png, info, nullptr, 0, &p.trns_value);
     png_write_info(png, info);
-    // Pack each row at the file's depth: 16-bit samples big-endian, smaller ones from the high bit.
-    const size_t n = static_cast<size_t>(p.width) * png_get_channels(png, info), bits = p.bit_depth;
-    for (size_t y = 0; y < rows.size(); ++y) {
-        rows[y].assign((n * bits + 7) / 8, 0);
-        for (size_t i = 0; i < n; ++i) {
-            const unsigned v = static_cast<unsigned>(p.samples[y * n + i]);
-            if (bits == 16) {
-                rows[y][i * 2] = static_cast<png_byte>(v >> 8);
-                rows[y][i * 2 + 1] = static_cast<png_byte>(v);
-            } else {
-                rows[y][i * bits / 8] |= static_cast<png_byte>(v << (8 - bits - i * bits % 8));
-            }
-        }
-        ptrs.push_back(rows[y].data());
+    png_set_packing(png);  // below 8 bits one sample per byte, packed by libpng
+    // Rows of one byte per sample; 16-bit samples as two bytes, big-endian.
+    std::vector<std::vector<png_byte>> rows(static_cast<size_t>(p.height));
+    for (size_t i = 0; i < p.samples.size(); ++i) {
+        std::vector<png_byte>& row = rows[i * p.height / p.samples.size()];
+        if (p.bit_depth == 16) row.push_back(static_cast<png_byte>(p.samples[i] >> 8));
+        row.push_back(static_cast<png_byte>(p.samples[i]));
     }
+    std::vector<png_bytep> ptrs;
+    for (auto& row : rows) ptrs.push_back(row.data());
     png_write_image(png, ptrs.data());
     png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);

@@ -5,11 +5,9 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <vector>
 
 #include "tests/support/test_gl_context.h"
 
@@ -39,23 +37,4 @@ std::string logged(F&& fn) {
     ::testing::internal::CaptureStdout();
     fn();
     return ::testing::internal::GetCapturedStdout();
-}
-
-// True when every needle occurs in text, in the given order.
-inline bool in_order(const std::string& text, const std::vector<std::string>& needles) {
-    size_t at = 0;
-    for (const auto& n : needles)
-        if ((at = text.find(n, at)) == std::string::npos) return false;
-    return true;
-}
-
-// Splits a list written as one string ("a|b|c"); empty for "".
-inline std::vector<std::string> split(const std::string& list, char sep = '|') {
-    std::vector<std::string> out;
-    for (size_t at = 0; at < list.size();) {
-        const size_t end = std::min(list.find(sep, at), list.size());
-        out.push_back(list.substr(at, end - at));
-        at = end + 1;
-    }
-    return out;
 }

@@ -17,7 +17,6 @@ namespace {
 struct {
     Display* dpy = nullptr;
     Window win = 0;
-    Colormap cmap = 0;
     GLXContext ctx = nullptr;
 } g;
 
@@ -31,27 +30,24 @@ bool fail(const char* why) {
 
 bool test_gl_open(int w, int h) {
     if (g.ctx != nullptr) return true;
-    // The X server resets for a moment when its last client leaves (the previous test),
-    // refusing connections meanwhile; try for a few seconds.
-    for (int attempt = 0; attempt < 100 && (g.dpy = XOpenDisplay(nullptr)) == nullptr; ++attempt)
-        usleep(30000);
+    // An X server without -noreset refuses connections for a moment after its last client left.
+    for (int i = 0; i < 100 && (g.dpy = XOpenDisplay(nullptr)) == nullptr; ++i) usleep(30000);
     if (g.dpy == nullptr) return fail("no X display (is DISPLAY set?)");
     int attribs[] = {GLX_RGBA, GLX_RED_SIZE,   8,  GLX_GREEN_SIZE,   8,   GLX_BLUE_SIZE, 8, GLX_ALPHA_SIZE,
                      8,        GLX_DEPTH_SIZE, 16, GLX_DOUBLEBUFFER, None};
     XVisualInfo* vi = glXChooseVisual(g.dpy, DefaultScreen(g.dpy), attribs);
     if (vi == nullptr) return fail("no RGBA visual with depth");
-    const Window root = RootWindow(g.dpy, vi->screen);
     XSetWindowAttributes swa{};
-    swa.colormap = g.cmap = XCreateColormap(g.dpy, root, vi->visual, AllocNone);
+    swa.colormap = XCreateColormap(g.dpy, RootWindow(g.dpy, vi->screen), vi->visual, AllocNone);
     swa.event_mask = StructureNotifyMask;
-    g.win = XCreateWindow(g.dpy, root, 0, 0, static_cast<unsigned>(w), static_cast<unsigned>(h), 0, vi->depth,
-                          InputOutput, vi->visual, CWColormap | CWEventMask, &swa);
+    g.win = XCreateWindow(g.dpy, RootWindow(g.dpy, vi->screen), 0, 0, static_cast<unsigned>(w),
+                          static_cast<unsigned>(h), 0, vi->depth, InputOutput, vi->visual,
+                          CWColormap | CWEventMask, &swa);
     g.ctx = glXCreateContext(g.dpy, vi, nullptr, True);
     XFree(vi);
     if (g.ctx == nullptr) return fail("no GLX context");
     XMapWindow(g.dpy, g.win);
-    // Wait until the window is mapped, so the window's pixels are owned and readable.
-    for (XEvent e{}; e.type != MapNotify;) XNextEvent(g.dpy, &e);
+    for (XEvent e{}; e.type != MapNotify;) XNextEvent(g.dpy, &e);  // mapped: its pixels are readable
     glXMakeCurrent(g.dpy, g.win, g.ctx);
     glViewport(0, 0, w, h);
     glkxInit();
@@ -64,9 +60,7 @@ void test_gl_close() {
         glXMakeCurrent(g.dpy, None, nullptr);
         glXDestroyContext(g.dpy, g.ctx);
     }
-    if (g.win != 0) XDestroyWindow(g.dpy, g.win);
-    if (g.cmap != 0) XFreeColormap(g.dpy, g.cmap);
-    XCloseDisplay(g.dpy);
+    XCloseDisplay(g.dpy);  // frees the window and its colormap too
     g = {};
 }
 
