@@ -6,7 +6,7 @@ SUDO=""
 [ "$(id -u)" -eq 0 ] || SUDO="sudo"
 PACKAGES=(
   # toolchain
-  build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
+  build-essential cmake ninja-build pkg-config clang
   # libraries the programs link
   libx11-dev libxtst-dev libgl-dev libglx-mesa0 libgl1-mesa-dri libpng-dev
   libopenal-dev libopenal1 libvorbis-dev libogg-dev libfreetype-dev
@@ -20,8 +20,20 @@ missing=()
 for p in "${PACKAGES[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
+export DEBIAN_FRONTEND=noninteractive
+updated=0
+install() {
+  [ "$updated" -eq 1 ] || { $SUDO apt-get update -qq; updated=1; }
+  $SUDO apt-get install -y -qq --no-install-recommends "$@"
+}
 if [ ${#missing[@]} -gt 0 ]; then
-  export DEBIAN_FRONTEND=noninteractive
-  $SUDO apt-get update -qq
-  $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  install "${missing[@]}"
+fi
+# The fuzzing runtime is packaged per clang version, and only on some releases
+# apart from clang itself.
+clang_major=$(clang --version | sed -n 's/.*clang version \([0-9]*\).*/\1/p' | head -n 1)
+rt="libclang-rt-${clang_major}-dev"
+if ! dpkg-query -W -f='${Status}' "$rt" 2>/dev/null | grep -q "install ok installed"; then
+  [ "$updated" -eq 1 ] || { $SUDO apt-get update -qq; updated=1; }
+  if apt-cache show "$rt" >/dev/null 2>&1; then install "$rt"; fi
 fi
