@@ -1,5 +1,5 @@
-// Area, free-space and line-of-sight queries; the fast per-class line-of-sight
-// path is compared with a plain scan of the rects pool on many random cases.
+// The fast free-space and line-of-sight queries against a plain scan of the
+// rects pool on many random cases.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -32,26 +32,6 @@ int ref_segment_clear(int nav, vec3 a, vec3 b) {
 
 class GameQuery : public GameTest {};
 
-TEST_F(GameQuery, FreeSpaceForWalkingAndForShots) {
-    // x, y, z, radius -> free for walking, free for shots
-    const float cases[][6] = {
-        {-29.6f, 9.6f, 0.5f, 0.5f, 1, 1},    // the spawn room
-        {-29.6f, 9.6f, -0.01f, 0.5f, 0, 0},  // below the floor
-        {-29.6f, 9.6f, 10.5f, 0.5f, 0, 0},   // above the ceiling
-        {22.4f, -9.6f, 0.9f, 0.08f, 0, 0},   // inside a full-height block
-        {-23.9f, -6.4f, 0.9f, 0.08f, 0, 1},  // inside a low block: shots pass over it
-        {22, 20, 0.9f, 0.08f, 0, 1},         // a low area: floor for shots only
-        {100, 100, 0.5f, 0.08f, 0, 0},       // outside the level
-        {-3, -3, 0.5f, 0.5f, 1, 1},          // the dummy area counts as floor too
-    };
-    for (auto& c : cases)
-        for (int nav : {GAME_NAV, GAME_SHOT}) {
-            const vec3 p = kx_vec3(c[0], c[1], c[2]);
-            EXPECT_EQ(game_point_free(nav, p, c[3]), c[nav == GAME_NAV ? 4 : 5]) << c[0] << "," << c[1];
-            EXPECT_EQ(ref_point_free(nav, p, c[3]), c[nav == GAME_NAV ? 4 : 5]) << c[0] << "," << c[1];
-        }
-}
-
 TEST_F(GameQuery, FastSegmentMatchesThePlainScan) {
     std::mt19937 rng(12345);
     std::uniform_real_distribution<float> xy(-48, 36), z(0, 1.2f), near(-3, 3);
@@ -78,17 +58,6 @@ TEST_F(GameQuery, FastSegmentMatchesThePlainScan) {
             for (int nav = 0; nav < 2; nav++)
                 ASSERT_EQ(game_obj_sees(i, j, nav),
                           ref_segment_clear(nav, game_obj(i)->pos, game_obj(j)->pos));
-}
-
-TEST_F(GameQuery, CacheFollowsEditedRects) {
-    const vec3 a = {-31, 9.6f, 0.5f}, b = {-28, 9.6f, 0.5f};
-    ASSERT_EQ(game_segment_clear(GAME_SHOT, a, b), 1);
-    game_pool_add(&game_world.rects, game_rect_make(RECT_BLOCK, 16, -30, 9, -29, 10));
-    EXPECT_EQ(game_segment_clear(GAME_SHOT, a, b), 0);  // appended: noticed by itself
-    game_rect(game_world.rects.count - 1)->clip_class = 17;
-    game_query_rects_changed();
-    EXPECT_EQ(game_segment_clear(GAME_SHOT, a, b), 1);
-    EXPECT_EQ(game_segment_clear(GAME_NAV, a, b), 0);
 }
 
 }  // namespace
