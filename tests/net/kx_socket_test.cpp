@@ -1,10 +1,6 @@
-// Client and server transports against each other and against raw sockets that
-// send and read exact bytes: framing and its limits on both splitters, sends and
-// endings, output queues, kicks that move slots, the 37th connection, datagrams.
+// Client and server transports against each other and against raw sockets sending exact bytes.
 #include <gtest/gtest.h>
 #include <netinet/in.h>
-
-#include <cerrno>
 
 #include "engine/net/kx_client_socket.h"
 #include "engine/net/kx_server_socket.h"
@@ -32,12 +28,6 @@ int on_dgram(void*, const kx_sockaddr_t*, const uint8_t* h, const uint8_t* p) {
 bytes_t seq(int n, int seed) {
     bytes_t b(n);
     for (int i = 0; i < n; i++) b[i] = (uint8_t)(i * 7 + seed);
-    return b;
-}
-
-bytes_t empty_frames(int n) {
-    bytes_t b;
-    for (int i = 0; i < n; i++) b += frame(0x100 + i, {});
     return b;
 }
 
@@ -97,7 +87,9 @@ class Net : public ::testing::Test {
 // The same bytes in one receive (or two, cut after `split` bytes), to the client (which ends with a
 // reason) and to the server (which marks a kick and carries it out at the next poll).
 TEST_F(Net, FramesAndTheirLimitsOnBothSplitters) {
-    bytes_t three = frame(0x101, seq(10, 1)) + frame(0x102, seq(300, 2)) + frame(0x103, seq(50, 3));
+    bytes_t three = frame(0x101, seq(10, 1)) + frame(0x102, seq(300, 2)) + frame(0x103, seq(50, 3)),
+            ninety_nine;
+    for (int i = 0; i < 99; i++) ninety_nine += frame(0x100 + i, {});
     struct {
         const char* name;
         bytes_t bytes;
@@ -109,8 +101,7 @@ TEST_F(Net, FramesAndTheirLimitsOnBothSplitters) {
         {"zero length", frame(0x111, {}), 1, 0, {}},
         {"length 8193", frame(0x112, {}, 2, 8193), 0, 0, {{-17, 161}}},
         {"version 3", frame(0x113, {}, 3, 4), 0, 0, {{-16, 160}}},
-        {"98 frames", empty_frames(98), 98, 0, {}},
-        {"99 frames", empty_frames(99), 99, 0, {{1, 165}}},
+        {"99 frames", ninety_nine, 99, 0, {{1, 165}}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -169,8 +160,7 @@ TEST_F(Net, ClientEndsOnceWhenThePeerClosesAndTermWithoutConnectOnlyLogs) {
     EXPECT_EQ(fresh.recv_buf, nullptr);
 }
 
-// Frames of 3000 bytes go out until the system takes only part of one, then two more; the
-// reader gets every frame whole and in order while poll flushes the queue.
+// Frames go out until the system takes only part of one, then two more; all arrive whole and in order.
 void expect_queued_stream(const std::function<int(int type, const bytes_t&)>& send, const int& out_len,
                           int reader, const std::function<void()>& poll) {
     bytes_t want, got;
@@ -184,7 +174,7 @@ void expect_queued_stream(const std::function<int(int type, const bytes_t&)>& se
     EXPECT_TRUE(got == want);
 }
 
-TEST_F(Net, PartialSendsAreQueuedAndFinishedOrEndTheConnection) {
+TEST_F(Net, PartialSendsAreQueuedAndFinished) {
     int small = 4096;
     ConnectRaw();
     int fd = Join(), slot = srv.clients[0].fd;
@@ -197,37 +187,6 @@ TEST_F(Net, PartialSendsAreQueuedAndFinishedOrEndTheConnection) {
         [&](int t, const bytes_t& p) { return kx_server_socket_send(&srv, 0, t, p.data(), 3000); },
         srv.clients[0].out_len, fd, [&] { kx_server_socket_poll(&srv); });
     EXPECT_EQ(srv.clients[0].flags & KX_SERVER_FLAG_KICK, 0);
-    // A reader that stops: the queue fills and the connection ends with a reason.
-    for (int i = 0; i < 1000 && cli.status; i++)
-        kx_client_socket_send(&cli, 0x101, seq(8000, 1).data(), 8000);
-    EXPECT_EQ(g_ends, (pairs_t{{-10, EAGAIN}}));
-}
-
-TEST_F(Net, ServerIdsGrowFrom17AndAKickMovesTheLastClientIntoTheHole) {
-    Join(), Join();
-    int third = Join();
-    EXPECT_EQ(g_connects, (pairs_t{{0, 17}, {1, 18}, {2, 19}}));
-    ASSERT_TRUE(raw_send(third, {2, 0, 10, 0}));  // half a frame header
-    ASSERT_TRUE(PollServer([&] { return srv.clients[2].buffer_recv_pos == 4; }));
-    kx_server_socket_kick(&srv, 0, -5, 1);
-    ASSERT_EQ(srv.client_count, 2);
-    EXPECT_EQ(srv.clients[0].id, 19);
-    EXPECT_NE(srv.clients[2].recv_buf, srv.clients[0].recv_buf);
-    // The rest of the frame completes in the new slot; a newcomer gets a new id.
-    ASSERT_TRUE(raw_send(third, u16s({0x110, 0}) + seq(10, 0)));
-    ASSERT_TRUE(PollServer([&] { return !g_frames.empty(); }));
-    EXPECT_EQ(g_frames, frame(0x110, seq(10, 0)));
-    EXPECT_EQ(g_index, std::vector<int>{0});
-    Join();
-    EXPECT_EQ(g_connects.back(), std::make_pair(2, 20));
-    EXPECT_EQ(kx_server_socket_find(&srv, 17), -1);
-    // Deferred kicks of 19 (slot 0) and 20 (slot 2) run in one poll, 20 after moving into slot 0.
-    kx_server_socket_deferred_kick(&srv, 0, -1, 0);
-    kx_server_socket_deferred_kick(&srv, 2, -1, 0);
-    kx_server_socket_poll(&srv);
-    ASSERT_EQ(srv.client_count, 1);
-    EXPECT_EQ(srv.clients[0].id, 18);
-    EXPECT_EQ(g_ends, (pairs_t{{17, -5}, {19, 0}, {20, 0}}));
 }
 
 TEST_F(Net, The37thConnectionIsRefusedAtOnceAndNeverStored) {
@@ -237,6 +196,7 @@ TEST_F(Net, The37thConnectionIsRefusedAtOnceAndNeverStored) {
     ASSERT_TRUE(PollServer([&] { return raw_eof(extra, 10); }));
     EXPECT_EQ(srv.client_count, KX_SERVER_MAX_CLIENTS);
     EXPECT_EQ(g_connects.size(), (size_t)KX_SERVER_MAX_CLIENTS);
+    EXPECT_EQ(g_connects.front(), std::make_pair(0, 17));  // ids grow from 17
     EXPECT_EQ(srv.last_id, 16 + KX_SERVER_MAX_CLIENTS);
     ASSERT_TRUE(raw_send(last, frame(0x110, {1})));  // the last stored client is still served
     ASSERT_TRUE(PollServer([&] { return !g_frames.empty(); }));
@@ -250,7 +210,6 @@ TEST_F(Net, DatagramsAreCheckedAgainstTheBytesReceived) {
     ASSERT_EQ(kx_client_socket_connect(&cli, "127.0.0.1", uport, KX_SOCK_UDP), 0);
     uint8_t empty[16] = {};
     ASSERT_EQ(kx_client_socket_udp_send(&cli, empty, nullptr), 0);  // the client speaks first
-    bytes_t four = datagram(0x119, 18, {1, 2, 3, 4});
     struct {
         const char* name;
         bytes_t bytes;
@@ -258,10 +217,8 @@ TEST_F(Net, DatagramsAreCheckedAgainstTheBytesReceived) {
     } cases[] = {
         {"15 bytes", bytes_t(15, 2), false, false},
         {"len beyond the bytes", datagram(0x119, 18, {1, 2, 3, 4}, 2, 100), false, false},
-        {"one byte more than len", four + bytes_t{0}, true, false},
         {"version 1", datagram(0x119, 18, {1, 2}, 1), false, true},
-        {"valid", four, true, true},
-        {"empty payload", datagram(0x119, 19, {}), true, true},
+        {"valid", datagram(0x119, 18, {1, 2, 3, 4}), true, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
