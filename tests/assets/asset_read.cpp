@@ -85,11 +85,8 @@ bool read_rawmdl(const std::string& path, std::vector<tri_t>* out) {
     out->resize(bytes.size() / 96);
     for (size_t t = 0; t < out->size(); t++)
         for (int k = 0; k < 3; k++) {  // per vertex: position, normal, uv
-            float f[8];
-            std::memcpy(f, &bytes[t * 96 + k * 32], 32);
-            (*out)[t].p[k] = {f[0], f[1], f[2]};
-            (*out)[t].n[k] = {f[3], f[4], f[5]};
-            (*out)[t].uv[k][0] = f[6], (*out)[t].uv[k][1] = f[7];
+            std::memcpy(&(*out)[t].p[k], &bytes[t * 96 + k * 32], 12);
+            std::memcpy(&(*out)[t].n[k], &bytes[t * 96 + k * 32 + 12], 12);
         }
     return true;
 }
