@@ -1,6 +1,4 @@
-// Helpers of the network tests: raw sockets on 127.0.0.1 that send and read
-// exact bytes, byte builders, free ports, and waiting for something to happen.
-// Plain C++ over POSIX sockets.
+// Raw sockets on 127.0.0.1 that send and read exact bytes, byte builders, and event-driven waits.
 #pragma once
 
 #include <arpa/inet.h>
@@ -23,22 +21,16 @@ using bytes_t = std::vector<uint8_t>;
 using pairs_t = std::vector<std::pair<int, int>>;
 using net_clock_t = std::chrono::steady_clock;
 
-// Generous limit for anything to happen (slow sanitizer builds on a busy machine).
-constexpr int NET_TEST_TIMEOUT_MS = 20000;
-
-inline net_clock_t::time_point net_deadline(int ms) {
+// Generous, for slow sanitizer builds on a busy machine.
+inline net_clock_t::time_point net_deadline(int ms = 20000) {
     return net_clock_t::now() + std::chrono::milliseconds(ms);
 }
-
-// Call step until it returns true or timeout_ms passes.
-inline bool net_wait(const std::function<bool()>& step, int timeout_ms = NET_TEST_TIMEOUT_MS) {
-    for (auto end = net_deadline(timeout_ms); !step();
-         std::this_thread::sleep_for(std::chrono::microseconds(500)))
+inline bool net_wait(const std::function<bool()>& step) {
+    for (auto end = net_deadline(); !step(); std::this_thread::sleep_for(std::chrono::microseconds(500)))
         if (net_clock_t::now() > end) return false;
     return true;
 }
-
-// Call start(port) with random ports in 20000..59999 until it returns true. The port, or -1.
+// Calls start(port) with random ports until it succeeds; the port, or -1.
 inline int net_free_port(const std::function<bool(int port)>& start) {
     static std::mt19937 rng((unsigned)getpid() ^ (unsigned)net_clock_t::now().time_since_epoch().count());
     for (int attempt = 0; attempt < 50; attempt++)
@@ -46,7 +38,7 @@ inline int net_free_port(const std::function<bool(int port)>& start) {
     return -1;
 }
 
-// Raw sockets, kept open until raw_close or raw_close_all. Reads wait up to the test timeout.
+// Every raw socket stays open until raw_close or raw_close_all.
 inline std::vector<int> g_raw_open;
 inline int raw_kept(int fd) { return fd >= 0 ? g_raw_open.push_back(fd), fd : -1; }
 inline void raw_close(int& fd) {
@@ -58,13 +50,12 @@ inline void raw_close_all() {
     for (int fd : g_raw_open) close(fd);
     g_raw_open.clear();
 }
-
 inline sockaddr_in raw_loopback(int port) {
     sockaddr_in a{};
     a.sin_family = AF_INET, a.sin_addr.s_addr = htonl(INADDR_LOOPBACK), a.sin_port = htons((uint16_t)port);
     return a;
 }
-inline int raw_port(int fd) {  // the local port of a socket
+inline int raw_port(int fd) {
     sockaddr_in a{};
     socklen_t l = sizeof(a);
     return getsockname(fd, (sockaddr*)&a, &l), ntohs(a.sin_port);
@@ -74,7 +65,6 @@ inline bool raw_readable(int fd, net_clock_t::time_point end) {
     pollfd p = {fd, POLLIN, 0};
     return ms > 0 && poll(&p, 1, (int)ms) > 0;
 }
-
 // A TCP listener or UDP socket on 127.0.0.1:*port (0: an ephemeral port, stored); fd or -1.
 inline int raw_bound(int type, int* port) {
     int fd = socket(AF_INET, type, 0);
@@ -85,18 +75,15 @@ inline int raw_bound(int type, int* port) {
 }
 inline int raw_listen(int* port) { return raw_bound(SOCK_STREAM, port); }
 inline int raw_udp(int* port) { return raw_bound(SOCK_DGRAM, port); }
-inline int raw_accept(int listen_fd) {
-    return raw_kept(raw_readable(listen_fd, net_deadline(NET_TEST_TIMEOUT_MS))
-                        ? accept(listen_fd, nullptr, nullptr)
-                        : -1);
+inline int raw_accept(int fd) {
+    return raw_kept(raw_readable(fd, net_deadline()) ? accept(fd, nullptr, nullptr) : -1);
 }
 inline int raw_connect(int port) {
     int fd = socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in a = raw_loopback(port);
     return connect(fd, (sockaddr*)&a, sizeof(a)) == 0 ? raw_kept(fd) : (close(fd), -1);
 }
-
-inline bool raw_send(int fd, const std::vector<uint8_t>& b) {
+inline bool raw_send(int fd, const bytes_t& b) {
     for (ssize_t done = 0, n; done < (ssize_t)b.size(); done += n)
         if ((n = send(fd, b.data() + done, b.size() - done, MSG_NOSIGNAL)) <= 0) return false;
     return true;
@@ -107,48 +94,39 @@ inline bool raw_send_to(int fd, int port, const bytes_t& b) {
 }
 inline bool raw_read(int fd, size_t n, bytes_t* out) {  // exactly n bytes
     out->assign(n, 0);
-    auto end = net_deadline(NET_TEST_TIMEOUT_MS);
+    auto end = net_deadline();
     for (ssize_t done = 0, r; done < (ssize_t)n; done += r)
         if (!raw_readable(fd, end) || (r = recv(fd, out->data() + done, n - done, 0)) <= 0) return false;
     return true;
 }
 inline uint16_t get16(const bytes_t& b, size_t ofs) { return (uint16_t)(b[ofs] | (b[ofs + 1] << 8)); }
-inline uint32_t get32(const bytes_t& b, size_t ofs) {
-    return get16(b, ofs) | ((uint32_t)get16(b, ofs + 2) << 16);
-}
 inline bytes_t& operator+=(bytes_t& a, const bytes_t& b) { return a.insert(a.end(), b.begin(), b.end()), a; }
 inline bytes_t operator+(bytes_t a, const bytes_t& b) { return a += b; }
-// The next frame, header and payload (of msgtype when given; others are skipped); empty on a timeout.
+// The next frame of msgtype (any when negative; others are skipped); empty on a timeout.
 inline bytes_t raw_frame(int fd, int msgtype = -1) {
     for (bytes_t h, payload; raw_read(fd, 8, &h) && raw_read(fd, get16(h, 2), &payload);)
         if (msgtype < 0 || get16(h, 4) == msgtype) return h + payload;
     return {};
 }
-inline bytes_t raw_datagram(int fd) {  // the next datagram; empty on a timeout
+inline bytes_t raw_datagram(int fd) {  // empty on a timeout
     bytes_t d(9000);
-    ssize_t n = raw_readable(fd, net_deadline(NET_TEST_TIMEOUT_MS)) ? recv(fd, d.data(), d.size(), 0) : -1;
+    ssize_t n = raw_readable(fd, net_deadline()) ? recv(fd, d.data(), d.size(), 0) : -1;
     return d.resize(n > 0 ? (size_t)n : 0), d;
 }
 // True once the peer has closed the stream (what comes before is discarded).
-inline bool raw_eof(int fd, int timeout_ms = NET_TEST_TIMEOUT_MS) {
+inline bool raw_eof(int fd, int timeout_ms = 20000) {
     uint8_t buf[4096];
     for (auto end = net_deadline(timeout_ms); raw_readable(fd, end);)
         if (ssize_t r = recv(fd, buf, sizeof(buf), 0); r <= 0) return r == 0 || errno == ECONNRESET;
     return false;
 }
-inline void raw_read_available(int fd, bytes_t* out) {  // appends, never waits
-    uint8_t buf[65536];
-    for (ssize_t n; (n = recv(fd, buf, sizeof(buf), MSG_DONTWAIT)) > 0;)
-        out->insert(out->end(), buf, buf + n);
-}
-inline int raw_pending(int fd) {  // bytes waiting to be read
+inline int raw_pending(int fd) {
     int n = 0;
     return ioctl(fd, FIONREAD, &n), n;
 }
 
-// Bytes, little-endian: u16 and u32 fields, a 32-byte name, a text with its NUL, a frame
-// {version, len, msgtype, 0} + payload, a datagram {version, len, msgtype, 0, id, reserved} +
-// payload (len < 0: the payload's size).
+// Little-endian u16/u32 fields, a 32-byte name, a text with its NUL, a frame {version, len,
+// msgtype, 0} + payload, a datagram {version, len, msgtype, 0, id, reserved} + payload.
 inline bytes_t u16s(std::initializer_list<int> v) {
     bytes_t b;
     for (int x : v) b.insert(b.end(), {(uint8_t)x, (uint8_t)(x >> 8)});

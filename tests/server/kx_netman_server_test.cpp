@@ -203,7 +203,7 @@ TEST_F(NetmanServer, EventsGoToEveryOtherConnectionOverTcpWithinTheLimit) {
     Poll();
     bytes_t p = raw_frame(bob.fd, 0x119);
     ASSERT_EQ(p.size(), 8 + 12 + 44 + 8 + 144u);
-    EXPECT_EQ(get32(p, 12), 1u);  // Alice's entry only
+    EXPECT_EQ(get16(p, 12), 1);  // Alice's entry only
     EXPECT_EQ(bytes_t(p.begin() + 64, p.end()), u32s({3, 144}) + event_units(3));
     EXPECT_EQ(b->pending_bytes, 0);
     // A batch needs room for four times its length: 11 events (528 bytes) never fit, 10 fit an
