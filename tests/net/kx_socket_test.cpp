@@ -9,8 +9,7 @@
 
 namespace {
 
-// What the callbacks saw (they carry no test context). Client: connects (0, 0), ends (reason,
-// code); server: connects (index, id), ends (id, reason). Frames framed again, with the index.
+// What the callbacks saw; frames are framed again.
 bytes_t g_frames;
 std::vector<int> g_index;
 pairs_t g_connects, g_ends;
@@ -51,22 +50,19 @@ class Net : public ::testing::Test {
         raw_close_all();
     }
     void Clear() { g_frames.clear(), g_index.clear(), g_connects.clear(), g_ends.clear(), g_dgrams.clear(); }
-    // Connect the client transport to a raw listener whose accepted end is `peer`.
     void ConnectRaw() {
         int p = 0, l = raw_listen(&p);
         ASSERT_EQ(kx_client_socket_connect(&cli, "127.0.0.1", p, KX_SOCK_TCP), 0);
         peer = raw_accept(l);
         ASSERT_TRUE(PollClient([&] { return cli.status == KX_SOCK_CONNECTED; }));
     }
-    // Send from fd; once every byte waits on `to`, poll once, so that one receive takes them (with
-    // a split: the bytes before it first, in a receive of their own).
+    // Polls once all bytes wait, so one receive takes them (with a split: two receives).
     void Deliver(int fd, int to, const bytes_t& b, size_t split = 0) {
         if (split) Deliver(fd, to, bytes_t(b.begin(), b.begin() + split));
         ASSERT_TRUE(raw_send(fd, bytes_t(b.begin() + split, b.end())));
         ASSERT_TRUE(net_wait([&] { return raw_pending(to) >= (int)(b.size() - split); }));
         to == cli.fd ? kx_client_socket_poll(&cli) : kx_server_socket_poll(&srv);
     }
-    // Connect a raw client to the server transport; its fd once the server has stored it.
     int Join() {
         int before = srv.client_count, fd = raw_connect(port);
         EXPECT_TRUE(PollServer([&] { return srv.client_count > before; }));
@@ -84,8 +80,7 @@ class Net : public ::testing::Test {
     int port = 0, peer = -1;
 };
 
-// The same bytes in one receive (or two, cut after `split` bytes), to the client (which ends with a
-// reason) and to the server (which marks a kick and carries it out at the next poll).
+// The same bytes to the client (which ends with a reason) and to the server (which kicks).
 TEST_F(Net, FramesAndTheirLimitsOnBothSplitters) {
     bytes_t three = frame(0x101, seq(10, 1)) + frame(0x102, seq(300, 2)) + frame(0x103, seq(50, 3)),
             ninety_nine;
@@ -138,7 +133,6 @@ TEST_F(Net, FramesBothWaysBetweenClientAndServer) {
     kx_server_socket_broadcast(&srv, 0x119, max.data(), 8192);
     ASSERT_TRUE(PollClient([&] { return g_frames.size() == 2 * (8 + 8192u); }));
     EXPECT_EQ(g_frames, frame(0x118, max) + frame(0x119, max));
-    // The client leaving is seen by the server, which kicks it.
     kx_client_socket_term(&cli);
     ASSERT_TRUE(PollServer([&] { return srv.client_count == 0; }));
     EXPECT_EQ(g_ends, (pairs_t{{-6, 0}, {17, 0}}));
@@ -207,8 +201,7 @@ TEST_F(Net, The37thConnectionIsRefusedAtOnceAndNeverStored) {
     EXPECT_EQ(g_index, std::vector<int>{KX_SERVER_MAX_CLIENTS - 1});
 }
 
-// Client: version 2 and len within the bytes received. Server: exactly 16 + len bytes (the
-// version is the netman server's business).
+// The server transport leaves the version check to the netman server.
 TEST_F(Net, DatagramsAreCheckedAgainstTheBytesReceived) {
     int uport = 0, u = raw_udp(&uport);
     ASSERT_EQ(kx_client_socket_connect(&cli, "127.0.0.1", uport, KX_SOCK_UDP), 0);

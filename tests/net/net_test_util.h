@@ -21,7 +21,6 @@ using bytes_t = std::vector<uint8_t>;
 using pairs_t = std::vector<std::pair<int, int>>;
 using net_clock_t = std::chrono::steady_clock;
 
-// Generous, for slow sanitizer builds on a busy machine.
 inline net_clock_t::time_point net_deadline(int ms = 20000) {
     return net_clock_t::now() + std::chrono::milliseconds(ms);
 }
@@ -30,7 +29,6 @@ inline bool net_wait(const std::function<bool()>& step) {
         if (net_clock_t::now() > end) return false;
     return true;
 }
-// Calls start(port) with random ports until it succeeds; the port, or -1.
 inline int net_free_port(const std::function<bool(int port)>& start) {
     static std::mt19937 rng((unsigned)getpid() ^ (unsigned)net_clock_t::now().time_since_epoch().count());
     for (int attempt = 0; attempt < 50; attempt++)
@@ -113,7 +111,7 @@ inline bytes_t raw_datagram(int fd) {  // empty on a timeout
     ssize_t n = raw_readable(fd, net_deadline()) ? recv(fd, d.data(), d.size(), 0) : -1;
     return d.resize(n > 0 ? (size_t)n : 0), d;
 }
-// True once the peer has closed the stream (what comes before is discarded).
+// True once the peer has closed the stream.
 inline bool raw_eof(int fd, int timeout_ms = 20000) {
     uint8_t buf[4096];
     for (auto end = net_deadline(timeout_ms); raw_readable(fd, end);)

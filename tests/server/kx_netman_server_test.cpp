@@ -69,7 +69,6 @@ class NetmanServer : public ::testing::Test {
     kx_netman_user_data_t* Data(const user_t& u) {
         return kx_netman_server_user(&srv, kx_netman_server_find(&srv, u.id));
     }
-    // A datagram from the user's own UDP socket, polled until the server has its address.
     void SendUdp(const user_t& u, const bytes_t& payload) {
         ASSERT_TRUE(raw_send_to(u.udp, port, datagram(0x118, u.id, payload)));
         ASSERT_TRUE(PollUntil([&] { return Data(u)->udp_known; }));
@@ -83,7 +82,6 @@ TEST_F(NetmanServer, GreetingRegistrationTextsAndDeparturesByteForByte) {
     user_t alice = Join("Alice"), bob = Join("Bob");
     EXPECT_EQ(alice.greeting, frame(0x104, hello(17, "Test Server")));
     EXPECT_EQ(bob.id, 18);
-    // Alice hears of Bob: a user list of two, then his welcome.
     EXPECT_EQ(raw_frame(alice.fd, 0x109), frame(0x109, u32s({2}) + entry(17, "Alice") + entry(18, "Bob")));
     EXPECT_EQ(raw_frame(alice.fd, 0x110), frame(0x110, cstr("Bob joined. Welcome! Press Y to chat")));
     // Texts go to every registered user, and one without its NUL gets one added.
@@ -197,8 +195,7 @@ TEST_F(NetmanServer, EventsGoToEveryOtherConnectionOverTcpWithinTheLimit) {
     EXPECT_EQ(get16(p, 12), 1);  // Alice's entry only
     EXPECT_EQ(bytes_t(p.begin() + 64, p.end()), u32s({3, 144}) + event_units(3));
     EXPECT_EQ(b->pending_bytes, 0);
-    // A batch needs room for four times its length: 11 events (528 bytes) never fit, 10 fit an
-    // empty buffer (Bob's) but not one holding 144 bytes (Carol's).
+    // A batch needs room for four times its length in the 2048 bytes.
     for (int events : {11, 10}) {
         SCOPED_TRACE(events);
         ASSERT_TRUE(raw_send(alice.fd, frame(0x118, state(alice.id, events, events))));

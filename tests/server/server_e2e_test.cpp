@@ -1,5 +1,4 @@
-// ironvale-server as a process: --help, a port already taken, the load generator and
-// netman clients joining and leaving, a clean stop on SIGTERM.
+// ironvale-server as a process, with the load generator and netman clients.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -22,7 +21,6 @@ size_t count(const std::string& text, const std::string& what) {
     return n;
 }
 
-// A program of the build running with its standard output and error in one file.
 struct proc_t {
     pid_t pid = -1;
     std::string path;
@@ -84,7 +82,6 @@ TEST(ServerProgram, HelpPortTakenLoadVisitorsAndStop) {
 
     proc_t load = spawn("ironvale-loadgen", {"--port", std::to_string(port), "--clients", "4", "--seconds",
                                              "2", "--events", "5", "--texts", "10", "--json"});
-    // Meanwhile three more clients join one after another, and leave.
     for (int round = 0; round < 3; round++) {
         kx_netman_t nm;
         kx_netman_init(&nm, 256);
