@@ -6,7 +6,7 @@
 #include "engine/app/kx_app.h"
 #include "engine/app/kx_log.h"
 #if IRONVALE_HAVE_SHOWCASE
-#include "game/engine_showcase.h"
+#include "game/draw/engine_showcase.h"
 #endif
 
 namespace {

@@ -8,7 +8,7 @@ PACKAGES=(
   # toolchain
   build-essential cmake ninja-build pkg-config clang
   # libraries the programs link
-  libx11-dev libxtst-dev libgl-dev libglx-mesa0 libgl1-mesa-dri libpng-dev
+  libx11-dev libxtst-dev libgl-dev libopengl-dev libglx-mesa0 libgl1-mesa-dri libpng-dev
   libopenal-dev libopenal1 libvorbis-dev libogg-dev libfreetype-dev
   # assets are generated from these at build time
   fonts-dejavu-core

@@ -8,12 +8,12 @@
 #include <random>
 #include <vector>
 
-#include "game/game_hooks.h"
-#include "game/game_input.h"
-#include "game/game_query.h"
-#include "game/game_setup.h"
-#include "game/game_tick.h"
-#include "game/game_world.h"
+#include "game/sim/game_hooks.h"
+#include "game/sim/game_input.h"
+#include "game/sim/game_query.h"
+#include "game/sim/game_setup.h"
+#include "game/sim/game_tick.h"
+#include "game/sim/game_world.h"
 
 namespace {
 

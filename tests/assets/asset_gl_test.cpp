@@ -20,7 +20,7 @@
 #include "engine/render/kx_sh.h"
 #include "engine/render/kx_tx.h"
 #include "engine/render/kx_vbo.h"
-#include "game/game_level.h"
+#include "game/sim/game_level.h"
 #include "support/test_gl_context.h"
 #include "tools/assetgen/ag_image.h"
 

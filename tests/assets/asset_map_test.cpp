@@ -7,7 +7,7 @@
 #include <cmath>
 
 #include "assets/asset_read.h"
-#include "game/game_level.h"
+#include "game/sim/game_level.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // Bots: reaction delay, strafing, waypoint choice, getting unstuck.
-#include "game/game_bot.h"
+#include "game/sim/game_bot.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <set>
 
-#include "game/game_move.h"
+#include "game/sim/game_move.h"
 #include "game_fixture.h"
 
 namespace {

@@ -7,11 +7,11 @@
 #include <cmath>
 #include <vector>
 
-#include "game/game_hooks.h"
-#include "game/game_query.h"
-#include "game/game_setup.h"
-#include "game/game_tick.h"
-#include "game/game_world.h"
+#include "game/sim/game_hooks.h"
+#include "game/sim/game_query.h"
+#include "game/sim/game_setup.h"
+#include "game/sim/game_tick.h"
+#include "game/sim/game_world.h"
 
 using ints = std::vector<int>;
 using floats = std::vector<float>;

@@ -1,11 +1,11 @@
 // Movement, collision, mouse look and the fixed-step driver.
-#include "game/game_move.h"
+#include "game/sim/game_move.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 
-#include "game/game_input.h"
+#include "game/sim/game_input.h"
 #include "game_fixture.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // Pools, the event queue and the new-game setup.
 #include <gtest/gtest.h>
 
-#include "game/game_level.h"
+#include "game/sim/game_level.h"
 #include "game_fixture.h"
 
 namespace {

@@ -1,11 +1,11 @@
 // Weapons, bullets, health kits, respawn and the death pass.
-#include "game/game_weapon.h"
+#include "game/sim/game_weapon.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 
-#include "game/game_input.h"
+#include "game/sim/game_input.h"
 #include "game_fixture.h"
 
 namespace {

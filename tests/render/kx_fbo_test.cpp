@@ -7,7 +7,7 @@
 
 #include "engine/app/kx_app.h"
 #include "engine/render/kx_gl.h"
-#include "game/game_fbo.h"
+#include "game/draw/game_fbo.h"
 #include "tests/render/render_fixture.h"
 
 TEST(GameFboSettings, SampleCountFromDriverMaximum) {

@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "game/game_level.h"
+#include "game/sim/game_level.h"
 
 namespace {
 

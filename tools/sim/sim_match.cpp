@@ -9,12 +9,12 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "game/game_bot.h"
-#include "game/game_hooks.h"
-#include "game/game_query.h"
-#include "game/game_setup.h"
-#include "game/game_tick.h"
-#include "game/game_world.h"
+#include "game/sim/game_bot.h"
+#include "game/sim/game_hooks.h"
+#include "game/sim/game_query.h"
+#include "game/sim/game_setup.h"
+#include "game/sim/game_tick.h"
+#include "game/sim/game_world.h"
 
 namespace {
 

@@ -1,14 +1,14 @@
 // Weapons, shooting and bullet flight (see game_weapon.h).
 // Depends on game_world, game_query, game_hooks.
-#include "game/game_weapon.h"
+#include "game/sim/game_weapon.h"
 
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 
-#include "game/game_hooks.h"
-#include "game/game_query.h"
-#include "game/game_world.h"
+#include "game/sim/game_hooks.h"
+#include "game/sim/game_query.h"
+#include "game/sim/game_world.h"
 
 namespace {
 

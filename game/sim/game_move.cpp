@@ -1,15 +1,15 @@
 // Player and bot movement with floor and block collision (see game_move.h).
 // Depends on game_world, game_query, game_bot, game_input, game_hooks.
-#include "game/game_move.h"
+#include "game/sim/game_move.h"
 
 #include <cmath>
 #include <cstdlib>
 
-#include "game/game_bot.h"
-#include "game/game_hooks.h"
-#include "game/game_input.h"
-#include "game/game_query.h"
-#include "game/game_world.h"
+#include "game/sim/game_bot.h"
+#include "game/sim/game_hooks.h"
+#include "game/sim/game_input.h"
+#include "game/sim/game_query.h"
+#include "game/sim/game_world.h"
 
 namespace {
 

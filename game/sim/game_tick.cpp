@@ -1,20 +1,20 @@
 // One simulation tick and the fixed-step driver (see game_tick.h).
 // Depends on game_world, game_move, game_weapon, game_bot, game_input,
 // game_query, game_hooks, kx_log.
-#include "game/game_tick.h"
+#include "game/sim/game_tick.h"
 
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
 #include "engine/app/kx_log.h"
-#include "game/game_bot.h"
-#include "game/game_hooks.h"
-#include "game/game_input.h"
-#include "game/game_move.h"
-#include "game/game_query.h"
-#include "game/game_weapon.h"
-#include "game/game_world.h"
+#include "game/sim/game_bot.h"
+#include "game/sim/game_hooks.h"
+#include "game/sim/game_input.h"
+#include "game/sim/game_move.h"
+#include "game/sim/game_query.h"
+#include "game/sim/game_weapon.h"
+#include "game/sim/game_world.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // The game's globals, object and rectangle constructors, pool set-up and the
 // event queue (see game_world.h). Depends on game_world.h only.
-#include "game/game_world.h"
+#include "game/sim/game_world.h"
 
 #include <cmath>
 #include <cstring>

@@ -1,13 +1,13 @@
 // New-game setup (see game_setup.h).
 // Depends on game_world, game_level, game_query, game_bot, game_hooks, kx_log.
-#include "game/game_setup.h"
+#include "game/sim/game_setup.h"
 
 #include "engine/app/kx_log.h"
-#include "game/game_bot.h"
-#include "game/game_hooks.h"
-#include "game/game_level.h"
-#include "game/game_query.h"
-#include "game/game_world.h"
+#include "game/sim/game_bot.h"
+#include "game/sim/game_hooks.h"
+#include "game/sim/game_level.h"
+#include "game/sim/game_query.h"
+#include "game/sim/game_world.h"
 
 void game_logic_start_new_game() {
     kxLog("%s\n", "game_logic_start_new_game() ... ");

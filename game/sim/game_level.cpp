@@ -1,6 +1,6 @@
 // The level's rectangles and markers as constant tables (see game_level.h).
 // Depends on nothing.
-#include "game/game_level.h"
+#include "game/sim/game_level.h"
 
 const game_level_rect_t game_level_rects[GAME_LEVEL_RECT_COUNT] = {
     {RECT_AREA, 16, -4, -4, -2, -2},

@@ -9,7 +9,7 @@
 #include <new>
 
 #include "engine/math/kx_math.h"
-#include "game/game_level.h"
+#include "game/sim/game_level.h"
 
 // One thing in the game: player, player slot, bullet, effect or level marker.
 // Every field is 32 bits; the order is fixed (the renderer and network read it).

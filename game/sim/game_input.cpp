@@ -1,13 +1,13 @@
 // Input side of the controls (see game_input.h).
 // Depends on game_world, game_hooks, game_weapon, kx_log.
-#include "game/game_input.h"
+#include "game/sim/game_input.h"
 
 #include <cmath>
 
 #include "engine/app/kx_log.h"
-#include "game/game_hooks.h"
-#include "game/game_weapon.h"
-#include "game/game_world.h"
+#include "game/sim/game_hooks.h"
+#include "game/sim/game_weapon.h"
+#include "game/sim/game_world.h"
 
 namespace {
 int held(int k) { return game_hooks.key_held(k) ? 1 : 0; }

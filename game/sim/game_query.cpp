@@ -5,11 +5,11 @@
 // each sample against those. The answers equal a plain scan of the pool: a rect
 // that holds a sample overlaps the segment's bounding box.
 // Depends on game_world.
-#include "game/game_query.h"
+#include "game/sim/game_query.h"
 
 #include <cmath>
 
-#include "game/game_world.h"
+#include "game/sim/game_world.h"
 
 namespace {
 

@@ -1,12 +1,12 @@
 // Bot waypoints, steering and aiming (see game_bot.h).
 // Depends on game_world, game_query.
-#include "game/game_bot.h"
+#include "game/sim/game_bot.h"
 
 #include <cmath>
 #include <cstdlib>
 
-#include "game/game_query.h"
-#include "game/game_world.h"
+#include "game/sim/game_query.h"
+#include "game/sim/game_world.h"
 
 namespace {
 

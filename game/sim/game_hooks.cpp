@@ -1,8 +1,8 @@
 // Default hooks: do nothing, hold no key, end the game quietly (see game_hooks.h).
 // Depends on game_world for the game-over default.
-#include "game/game_hooks.h"
+#include "game/sim/game_hooks.h"
 
-#include "game/game_world.h"
+#include "game/sim/game_world.h"
 
 namespace {
 void no_sound(int, int, float) {}

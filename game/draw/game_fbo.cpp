@@ -1,6 +1,6 @@
 // The game's framebuffer settings and their rebuild rule.
 // Depends on kx_fbo, kx_gl, kx_app, kx_log.
-#include "game/game_fbo.h"
+#include "game/draw/game_fbo.h"
 
 #include "engine/app/kx_app.h"
 #include "engine/app/kx_log.h"

@@ -3,7 +3,7 @@
 // generator has not produced them), then draws the model spinning into the game's
 // framebuffers and composes the result to the window every frame.
 // Depends on kx_app, kx_render (kx_gl, kx_sh, kx_vbo, kx_tx, kx_matrices), game_fbo.
-#include "game/engine_showcase.h"
+#include "game/draw/engine_showcase.h"
 
 #include <cmath>
 #include <cstdio>
@@ -16,7 +16,7 @@
 #include "engine/render/kx_sh.h"
 #include "engine/render/kx_tx.h"
 #include "engine/render/kx_vbo.h"
-#include "game/game_fbo.h"
+#include "game/draw/game_fbo.h"
 
 namespace {
 
