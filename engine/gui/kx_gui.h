@@ -146,6 +146,8 @@ struct kx_gui_t {
     int32_t click_on;           // 1 while a click sound is set
     kx_sh_t shader;             // the GUI program (kx_gui_create_shader)
     uint32_t texture;           // GUI atlas texture ("textures/gui.png"), set by the game
+    uint32_t image_texture;     // texture of the item images (images_on); 0: the GUI atlas
+    uint32_t flags;             // global flags, kept for the game (it sets 16); none has an effect
 
     // Counters for tests and benchmarks: quad builds and text mesh builds since creation.
     uint64_t quad_builds;
