@@ -1,0 +1,72 @@
+// The game from inside: the real handlers installed, the X11 shell started on the test
+// display, and the frame function called with a chosen clock. A single-player game is
+// started with the keyboard as a player would, runs with a fixed seed until the bots
+// have taken the player's last life, and ends on the end-of-game screen.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "engine/app/kx_app.h"
+#include "engine/gui/kx_gui.h"
+#include "game/game_controls.h"
+#include "game/game_loader.h"
+#include "game/game_main.h"
+#include "game/game_options.h"
+#include "game/menu/game_menu.h"
+#include "game/sim/game_world.h"
+
+namespace {
+
+// One pass of the main loop as the frame sees it: dt milliseconds later.
+void frame(int dt) {
+    kx_app.dt = static_cast<uint16_t>(dt);
+    kx_app.time = static_cast<uint16_t>(kx_app.time + dt);
+    kx_app.OnProcess();
+}
+
+TEST(GameMatch, SinglePlayerRunsToGameOver) {
+    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no display";
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    game_options = game_options_t{};
+    game_options.windowed = 1;
+    kxAppZero();
+    game_install_handlers();
+    std::string argv0 = std::string(IRONVALE_BUILD_DIR) + "/bin/ironvale-x11";
+    char* argv[] = {argv0.data(), nullptr};
+    ASSERT_EQ(kxAppInit(1, argv, "Game"), 1);
+    ASSERT_TRUE(game_init_done());
+
+    // Loading frames until the loader hands over to the menus.
+    for (int i = 0; i < 500 && game_loader_mode() != 0; i++) frame(10);
+    ASSERT_EQ(game_world.game_mode, 0);
+    EXPECT_EQ(game_menu.current, 15);
+    frame(10);
+
+    std::srand(7);
+    game_on_key_down(KX_KEY_DOWN, 1);
+    game_on_key_down(KX_KEY_RETURN, 1);
+    ASSERT_EQ(game_world.game_mode, 3) << "Down, Return on the main menu starts a game";
+    EXPECT_EQ(game_menu.current, 71);
+    EXPECT_EQ(game_world.bots_alive, 4);
+    // One life instead of nine keeps the run short; the bots still have to find and kill.
+    game_world.player->lives = 1;
+
+    int frames = 0;
+    // A second per frame: a hundred ticks each, as a very slow machine would run them.
+    while (game_world.game_mode == 3 && frames < 600) {
+        frame(1000);
+        frames++;
+    }
+    EXPECT_EQ(game_world.game_mode, 0) << "no game over after " << frames << " frames";
+    EXPECT_EQ(game_world.player->lives, 0);
+    EXPECT_LE(game_world.player->health, 0);
+    EXPECT_EQ(game_menu.current, 44);
+    EXPECT_FALSE(kx_gui_is_hidden(44)) << "the end-of-game screen shows";
+    frame(10);  // drawn as a menu frame
+
+    kxAppTerm();
+}
+
+}  // namespace
