@@ -94,6 +94,7 @@ int wait_served(T* const* slot_target) {
 }  // namespace
 
 void game_loader_reset() {
+    shutting_down = 0;
     empty_slots();
     loader_stage = 0;
     loader_active = 0;

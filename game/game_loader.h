@@ -16,7 +16,7 @@ extern std::atomic<int> loader_progress;  // 0..100, colours the loading screen
 extern std::atomic<int> loader_active;    // 1 while a stage may post requests
 extern int loader_stage;                  // stage last started (main thread only)
 
-// Empty both slots; stage 0; not active.
+// Empty both slots; stage 0; not active; posting allowed again after a join.
 void game_loader_reset();
 // Join the previous stage thread, then start stage `stage` (0 or 1) on a new one.
 // A thread that cannot be created is logged; loader_active stays 1.
