@@ -1,0 +1,150 @@
+#!/usr/bin/env bash
+# Tries the README's two commands as a new user would: in a minimal Debian 12
+# root (debootstrap minbase, only git added) under build/fresh/, with the
+# current commit cloned into it. Runs scripts/test.sh there, then
+# scripts/play.sh against an Xvfb inside the root until the game's window
+# appears. With --deb it also builds the Debian package there, installs it,
+# starts and stops the installed ironvale-server, and removes the package.
+# Prints each step's time; exits non-zero on any failure. Needs root.
+#
+# The bare root comes from scripts/fresh-base.sh, which keeps it as a tarball
+# and reuses it only when it made it from the same script and package list.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+REPO=$(pwd)
+WITH_DEB=0
+for a in "$@"; do
+  case "$a" in
+    --deb) WITH_DEB=1 ;;
+    -h|--help) sed -n '2,12p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    *) echo "check-fresh: unknown option $a (try --help)" >&2; exit 2 ;;
+  esac
+done
+if [ "$(id -u)" -ne 0 ]; then
+  echo "check-fresh: needs root (debootstrap, chroot, mounts): run 'sudo $0'" >&2
+  exit 1
+fi
+command -v debootstrap >/dev/null || { echo "check-fresh: debootstrap missing: apt-get install debootstrap" >&2; exit 1; }
+
+WORK=$REPO/build/fresh
+ROOT=$WORK/root
+mkdir -p "$WORK"
+
+T0=$(date +%s)
+step_start=0
+step() { step_start=$(date +%s); echo "=== check-fresh: $* ($(date -u +%H:%M:%S))"; }
+step_done() { echo "=== check-fresh: done in $(( $(date +%s) - step_start )) s"; }
+
+mounts_under() { awk -v r="$1" '$2==r || index($2, r"/")==1 {print $2}' /proc/mounts | sort -r; }
+unmount_all() {
+  local m
+  for m in $(mounts_under "$ROOT"); do
+    umount "$m" 2>/dev/null || umount -l "$m" || true
+  done
+}
+PIDS=()
+cleanup() {
+  local rc=$? p
+  for p in "${PIDS[@]}"; do kill "$p" 2>/dev/null || true; done
+  for p in "${PIDS[@]}"; do wait "$p" 2>/dev/null || true; done
+  unmount_all
+  if [ -n "$(mounts_under "$ROOT")" ]; then
+    echo "check-fresh: still mounted under $ROOT:" >&2; mounts_under "$ROOT" >&2
+    rc=1
+  fi
+  echo "=== check-fresh: total $(( $(date +%s) - T0 )) s, $([ "$rc" -eq 0 ] && echo PASSED || echo "FAILED ($rc)")"
+  exit "$rc"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+# Never delete a root that still has the host's /dev or /proc bound into it.
+fresh_dir() {
+  unmount_all
+  [ -z "$(mounts_under "$ROOT")" ] || { echo "check-fresh: cannot unmount under $ROOT" >&2; exit 1; }
+  rm -rf --one-file-system "$ROOT"
+  mkdir -p "$ROOT"
+}
+mount_root() {
+  mount --bind /proc "$ROOT/proc"
+  mount --bind /sys "$ROOT/sys"
+  mount --bind /dev "$ROOT/dev"
+  mount --bind /dev/pts "$ROOT/dev/pts"
+  # Downloaded packages are kept for the next run; what gets installed is the same.
+  mkdir -p "$WORK/cache/apt/partial"
+  mount --bind "$WORK/cache/apt" "$ROOT/var/cache/apt/archives"
+  cp /etc/resolv.conf "$ROOT/etc/resolv.conf"
+}
+in_root() { chroot "$ROOT" /usr/bin/env -i HOME=/root PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
+  LANG=C.UTF-8 TERM=dumb "$@"; }
+
+step "bare Debian 12 root (scripts/fresh-base.sh)"
+BASE=$(scripts/fresh-base.sh "$WORK")
+echo "base: $(basename "$BASE")"
+fresh_dir
+tar -xpf "$BASE" -C "$ROOT"
+step_done
+mount_root
+
+step "clone $(git rev-parse --short HEAD) into the root"
+git bundle create "$ROOT/tmp/ironvale.bundle" HEAD >/dev/null 2>&1
+in_root git clone -q /tmp/ironvale.bundle /root/ironvale
+in_root git -C /root/ironvale log --oneline -1
+step_done
+
+step "install-deps.sh as a user without sudo says what to run"
+in_root useradd -m player
+cp "$REPO/scripts/install-deps.sh" "$ROOT/tmp/install-deps.sh"
+out=$(in_root su player -s /bin/bash -c 'bash /tmp/install-deps.sh' 2>&1) && rc=0 || rc=$?
+echo "$out" | sed 's/^/  | /'
+if [ "$rc" -eq 0 ] || ! grep -q "as root" <<<"$out"; then
+  echo "check-fresh: install-deps.sh without sudo should fail and name the root command" >&2
+  exit 1
+fi
+step_done
+
+step "scripts/test.sh"
+in_root bash -c 'cd /root/ironvale && scripts/test.sh' >"$WORK/test.log" 2>&1 ||
+  { tail -n 80 "$WORK/test.log"; echo "check-fresh: scripts/test.sh failed (whole output in $WORK/test.log)" >&2; exit 1; }
+grep -E 'tests passed|fuzz:' "$WORK/test.log" || true
+step_done
+
+step "scripts/play.sh until the game's window appears"
+fifo=$ROOT/tmp/xvfb.fifo
+mkfifo "$fifo"
+in_root Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp +extension GLX 3>"$fifo" >/dev/null 2>&1 &
+PIDS+=($!)
+read -r dn <"$fifo"
+echo "Xvfb on :$dn (pid ${PIDS[0]})"
+# bash execs play.sh, which execs the game: this pid ends up being the game's.
+in_root env DISPLAY=":$dn" LIBGL_ALWAYS_SOFTWARE=1 ALSOFT_DRIVERS=null \
+  bash -c 'cd /root && exec /root/ironvale/scripts/play.sh' >"$WORK/play.log" 2>&1 &
+game=$!
+PIDS+=("$game")
+# Any viewable top-level window on this private display is the game's: nothing
+# else runs there.
+window_up() {
+  local id
+  for id in $(in_root env DISPLAY=":$dn" xwininfo -root -children 2>/dev/null | awk '/^ +0x/{print $1}'); do
+    if in_root env DISPLAY=":$dn" xwininfo -id "$id" 2>/dev/null | grep -q 'Map State: IsViewable'; then
+      echo "$id"
+      return 0
+    fi
+  done
+  return 1
+}
+seen=""
+for _ in $(seq 1 3600); do
+  kill -0 "$game" 2>/dev/null || { tail -n 30 "$WORK/play.log"; echo "check-fresh: play.sh ended before a window appeared" >&2; exit 1; }
+  seen=$(window_up || true)
+  [ -n "$seen" ] && break
+  sleep 1
+done
+[ -n "$seen" ] || { tail -n 30 "$WORK/play.log"; echo "check-fresh: no window within an hour" >&2; exit 1; }
+in_root env DISPLAY=":$dn" xwininfo -id "$seen" | grep -E 'xwininfo|Width|Height|Map State'
+[ "$(readlink "/proc/$game/exe")" = "$ROOT/root/ironvale/build/release/bin/ironvale-x11" ] ||
+  { echo "check-fresh: the window's program is $(readlink "/proc/$game/exe"), not ironvale-x11" >&2; exit 1; }
+kill "$game"; wait "$game" 2>/dev/null || true
+kill "${PIDS[0]}"; wait "${PIDS[0]}" 2>/dev/null || true
+PIDS=()
+step_done
