@@ -96,7 +96,7 @@ step_done
 
 step "install-deps.sh as a user without sudo says what to run"
 in_root useradd -m player
-cp "$REPO/scripts/install-deps.sh" "$ROOT/tmp/install-deps.sh"
+cp "$ROOT/root/ironvale/scripts/install-deps.sh" "$ROOT/tmp/install-deps.sh"
 out=$(in_root su player -s /bin/bash -c 'bash /tmp/install-deps.sh' 2>&1) && rc=0 || rc=$?
 echo "$out" | sed 's/^/  | /'
 if [ "$rc" -eq 0 ] || ! grep -q "as root" <<<"$out"; then
@@ -116,7 +116,9 @@ fifo=$ROOT/tmp/xvfb.fifo
 mkfifo "$fifo"
 in_root Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp +extension GLX 3>"$fifo" >/dev/null 2>&1 &
 PIDS+=($!)
-read -r dn <"$fifo"
+dn=""
+read -r -t 60 dn <"$fifo" || true
+[ -n "$dn" ] || { echo "check-fresh: Xvfb did not start in the root" >&2; exit 1; }
 echo "Xvfb on :$dn (pid ${PIDS[0]})"
 # bash execs play.sh, which execs the game: this pid ends up being the game's.
 in_root env DISPLAY=":$dn" LIBGL_ALWAYS_SOFTWARE=1 ALSOFT_DRIVERS=null \
