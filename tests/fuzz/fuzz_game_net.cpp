@@ -74,7 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     game_world.objects.count = g_objects_at_start;  // drop what the last input added
     game_netman.users.count = 0;
     game_netman.id = 17;
-    g_text[GAME_ITEM_CHAT_BOX][0] = 0;
+    g_text[GAME_NET_ITEM_CHAT_BOX][0] = 0;
     while (size >= 3) {
         const int kind = data[0];
         int len = data[1] | data[2] << 8;
@@ -86,7 +86,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         feed(kind, msg, len);
         delete[] msg;
         data += len, size -= len;
-        check(std::strlen(g_text[GAME_ITEM_CHAT_BOX]) <= GAME_CHAT_ROOM - 1);
+        check(std::strlen(g_text[GAME_NET_ITEM_CHAT_BOX]) <= GAME_CHAT_ROOM - 1);
         check(game_world.objects.count <= game_world.objects.capacity);
         check(game_netman.users.count <= KX_NETMAN_MAX_USERS);
     }
