@@ -1,5 +1,5 @@
 // assetgen: writes the game's whole asset tree (shaders, models, textures,
-// sounds, font) from the parameter tables and shader sources under assets/.
+// sounds, font, GUI files) from the parameter tables, shader and GUI sources under assets/.
 //   assetgen <source assets dir> <output dir> <font.ttf>
 // Jobs run on a few threads; every job is deterministic, so the tree is the
 // same bytes on every run. Exit status 0 when every file was written.
@@ -15,6 +15,7 @@
 
 #include "engine/app/kx_log.h"
 #include "tools/assetgen/ag_font.h"
+#include "tools/assetgen/ag_gui.h"
 #include "tools/assetgen/ag_gui_atlas.h"
 #include "tools/assetgen/ag_map.h"
 #include "tools/assetgen/ag_models.h"
@@ -64,7 +65,7 @@ int main(int argc, char** argv) {
     ag_params_t p;
     for (const char* table : {"textures.txt", "sounds.txt", "models.txt"})
         if (ag_params_load(&p, (src / "params" / table).c_str())) return 1;
-    for (const char* dir : {"shaders", "models", "textures", "sounds", "font"}) {
+    for (const char* dir : {"shaders", "models", "textures", "sounds", "font", "gui"}) {
         std::error_code ec;
         fs::create_directories(out / dir, ec);
         if (ec) {
@@ -115,6 +116,9 @@ int main(int argc, char** argv) {
     model("redcross", [&p] { return ag_model_redcross(p); });
     model("mountains1", [&p] { return ag_model_mountains(p); });
     model("map3", [&p] { return ag_model_map(p); });
+    jobs.push_back({"gui", [src, out] {
+                        return ag_gui_build((src / "gui" / "ironvale.gui").c_str(), (out / "gui").c_str());
+                    }});
     for (const char* sh : kShaders) {
         for (const char* stage : {".vert.glsl", ".frag.glsl"}) {
             const std::string file = std::string(sh) + stage;
@@ -149,6 +153,6 @@ int main(int argc, char** argv) {
         kxLog("assetgen: %d jobs failed, %d parameters missing \n", failures.load(), ag_params_missing());
         return 1;
     }
-    kxLog("assetgen: %zu files in %s (%.0f ms, %u threads) \n", jobs.size() + 1, out.c_str(), ms, threads);
+    kxLog("assetgen: %zu files in %s (%.0f ms, %u threads) \n", jobs.size() + 4, out.c_str(), ms, threads);
     return 0;
 }
