@@ -41,12 +41,12 @@ int game_chat_append(char* box, int cap, const char* text, int len) {
 
 void game_chat_add_text(const char* text, int len) {
     char box[GAME_CHAT_ROOM];
-    std::snprintf(box, sizeof box, "%s", game_net_ui.item_text(GAME_ITEM_CHAT_BOX));
+    std::snprintf(box, sizeof box, "%s", game_net_ui.item_text(GAME_NET_ITEM_CHAT_BOX));
     game_chat_append(box, sizeof box, text, len);
-    game_net_ui.set_item_text(GAME_ITEM_CHAT_BOX, box);
+    game_net_ui.set_item_text(GAME_NET_ITEM_CHAT_BOX, box);
     game_world.chat_timer = game_world.chat_timer / 3 + 8500;
 }
 
 void game_chat_add_line(const char* text) { game_chat_add_text(text, text ? (int)std::strlen(text) : 0); }
 
-void game_chat_clear() { game_net_ui.set_item_text(GAME_ITEM_CHAT_BOX, "\n\n\n\n\n\n\n\n"); }
+void game_chat_clear() { game_net_ui.set_item_text(GAME_NET_ITEM_CHAT_BOX, "\n\n\n\n\n\n\n\n"); }

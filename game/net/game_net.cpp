@@ -45,10 +45,10 @@ kx_netman_user_t* user_by_id(uint32_t id) {
 void apply_userlist() {
     game_world.connected = 1;
     column_t names, frags, deaths, ping;
-    column_start(&names, GAME_ITEM_SCORE_NAMES);
-    column_start(&frags, GAME_ITEM_SCORE_FRAGS);
-    column_start(&deaths, GAME_ITEM_SCORE_DEATHS);
-    column_start(&ping, GAME_ITEM_SCORE_PING);
+    column_start(&names, GAME_NET_ITEM_SCORE_NAMES);
+    column_start(&frags, GAME_NET_ITEM_SCORE_FRAGS);
+    column_start(&deaths, GAME_NET_ITEM_SCORE_DEATHS);
+    column_start(&ping, GAME_NET_ITEM_SCORE_PING);
     int label = 0;
     for (int i = 0; i < game_netman.users.count; i++) {
         const kx_netman_user_t& u = game_netman.users.items[i];
@@ -56,10 +56,10 @@ void apply_userlist() {
         // Only twelve remote slots exist, however many users the server lists.
         if (u.id != game_netman.id && label < GAME_SLOT_COUNT) game_net_ui.name_label(label++, u.name);
     }
-    game_net_ui.set_item_text(GAME_ITEM_SCORE_NAMES, names.s);
-    game_net_ui.set_item_text(GAME_ITEM_SCORE_FRAGS, frags.s);
-    game_net_ui.set_item_text(GAME_ITEM_SCORE_DEATHS, deaths.s);
-    game_net_ui.set_item_text(GAME_ITEM_SCORE_PING, ping.s);
+    game_net_ui.set_item_text(GAME_NET_ITEM_SCORE_NAMES, names.s);
+    game_net_ui.set_item_text(GAME_NET_ITEM_SCORE_FRAGS, frags.s);
+    game_net_ui.set_item_text(GAME_NET_ITEM_SCORE_DEATHS, deaths.s);
+    game_net_ui.set_item_text(GAME_NET_ITEM_SCORE_PING, ping.s);
 }
 
 void apply_entry(int k, const game_net_entry_t& e, int own_ping) {
@@ -112,7 +112,7 @@ void apply_event(const game_event_t& ev, int own_ping, int* pellet_sound) {
             if (killer && sender) {
                 char line[128];
                 std::snprintf(line, sizeof line, "%s %s %s", killer->name,
-                              game_net_ui.item_text(GAME_ITEM_KILL_WORD), sender->name);
+                              game_net_ui.item_text(GAME_NET_ITEM_KILL_WORD), sender->name);
                 game_chat_add_line(line);
             }
             break;
@@ -143,18 +143,18 @@ void apply_events(const game_net_bcast_t& b, int own_ping) {
 
 void apply_score_table() {
     column_t ping, frags, deaths;
-    column_start(&ping, GAME_ITEM_SCORE_PING);
-    column_start(&frags, GAME_ITEM_SCORE_FRAGS);
-    column_start(&deaths, GAME_ITEM_SCORE_DEATHS);
+    column_start(&ping, GAME_NET_ITEM_SCORE_PING);
+    column_start(&frags, GAME_NET_ITEM_SCORE_FRAGS);
+    column_start(&deaths, GAME_NET_ITEM_SCORE_DEATHS);
     for (int i = 0; i < game_netman.users.count; i++) {
         const kx_netman_user_t& u = game_netman.users.items[i];
         column_add_int(&ping, u.ping);
         column_add_int(&frags, u.frags);
         column_add_int(&deaths, u.deaths);
     }
-    game_net_ui.set_item_text(GAME_ITEM_SCORE_PING, ping.s);
-    game_net_ui.set_item_text(GAME_ITEM_SCORE_FRAGS, frags.s);
-    game_net_ui.set_item_text(GAME_ITEM_SCORE_DEATHS, deaths.s);
+    game_net_ui.set_item_text(GAME_NET_ITEM_SCORE_PING, ping.s);
+    game_net_ui.set_item_text(GAME_NET_ITEM_SCORE_FRAGS, frags.s);
+    game_net_ui.set_item_text(GAME_NET_ITEM_SCORE_DEATHS, deaths.s);
 }
 
 void apply_broadcast(const uint8_t* msg, int len) {
@@ -252,7 +252,7 @@ int game_net_on_connect(kx_netman_t* netman, int, int) {
         kx_netman_disconnect(netman, KX_NETMAN_REASON_LEFT, 0);
         return 0;
     }
-    game_chat_add_line(game_net_ui.item_text(GAME_ITEM_CONNECTED));
+    game_chat_add_line(game_net_ui.item_text(GAME_NET_ITEM_CONNECTED));
     game_world.multiplayer = 1;
     game_world.connected = 0;
     game_world.game_mode = 3;
@@ -296,9 +296,9 @@ int GameNetManOnDisconnect(kx_netman_t*, int reason, int code) {
     const char* msg = game_net_disconnect_message(reason, code);
     char text[256];
     std::snprintf(text, sizeof text, "%s (Error: %d) (Code: %d)",
-                  msg ? msg : game_net_ui.item_text(GAME_ITEM_DISCONNECTED), reason, code);
-    game_net_ui.set_item_text(GAME_ITEM_STATUS, text);
-    game_net_ui.set_item_text(GAME_ITEM_CHAT_BOX, "");
+                  msg ? msg : game_net_ui.item_text(GAME_NET_ITEM_DISCONNECTED), reason, code);
+    game_net_ui.set_item_text(GAME_NET_ITEM_STATUS, text);
+    game_net_ui.set_item_text(GAME_NET_ITEM_CHAT_BOX, "");
     game_world.game_mode = 0;
     game_net_ui.connection_error();
     return 0;
@@ -308,7 +308,7 @@ void game_net_local_death(int killer) {
     game_netman.deaths++;
     if (const kx_netman_user_t* k = user_by_id((uint32_t)killer)) {
         char line[128];
-        std::snprintf(line, sizeof line, "%s %s ", game_net_ui.item_text(GAME_ITEM_KILLED_BY), k->name);
+        std::snprintf(line, sizeof line, "%s %s ", game_net_ui.item_text(GAME_NET_ITEM_KILLED_BY), k->name);
         game_chat_add_line(line);
     }
 }

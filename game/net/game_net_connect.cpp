@@ -104,7 +104,7 @@ void game_net_poll(int dt_ms) {
 }
 
 int game_net_connect_take() {
-    const int waiting = g_conn.pending && game_net_ui.current_screen() == GAME_SCREEN_STATUS;
+    const int waiting = g_conn.pending && game_net_ui.current_screen() == GAME_NET_SCREEN_STATUS;
     g_conn.pending = 0;
     return waiting;
 }

@@ -9,20 +9,20 @@
 
 // GUI items the network code addresses by number.
 enum {
-    GAME_ITEM_STATUS = 38,       // text of the connection status screen
-    GAME_ITEM_SERVER_LINE = 59,  // server line of the status screen
-    GAME_ITEM_SCORE_NAMES = 60,
-    GAME_ITEM_SCORE_FRAGS = 61,
-    GAME_ITEM_SCORE_DEATHS = 62,
-    GAME_ITEM_SCORE_PING = 63,
-    GAME_ITEM_CHAT_BOX = 65,
-    GAME_ITEM_KILL_WORD = 106,     // placed between killer and victim
-    GAME_ITEM_KILLED_BY = 107,     // starts the line of the local player's death
-    GAME_ITEM_CONNECTED = 111,     // chat line when the connection is made
-    GAME_ITEM_DISCONNECTED = 112,  // fallback disconnect message
-    GAME_ITEM_SERVER_CAPTION = 113,
+    GAME_NET_ITEM_STATUS = 38,       // text of the connection status screen
+    GAME_NET_ITEM_SERVER_LINE = 59,  // server line of the status screen
+    GAME_NET_ITEM_SCORE_NAMES = 60,
+    GAME_NET_ITEM_SCORE_FRAGS = 61,
+    GAME_NET_ITEM_SCORE_DEATHS = 62,
+    GAME_NET_ITEM_SCORE_PING = 63,
+    GAME_NET_ITEM_CHAT_BOX = 65,
+    GAME_NET_ITEM_KILL_WORD = 106,     // placed between killer and victim
+    GAME_NET_ITEM_KILLED_BY = 107,     // starts the line of the local player's death
+    GAME_NET_ITEM_CONNECTED = 111,     // chat line when the connection is made
+    GAME_NET_ITEM_DISCONNECTED = 112,  // fallback disconnect message
+    GAME_NET_ITEM_SERVER_CAPTION = 113,
 };
-constexpr int GAME_SCREEN_STATUS = 37;
+constexpr int GAME_NET_SCREEN_STATUS = 37;
 
 struct game_net_ui_t {
     // Current text of a GUI item ("" for none); valid until the item changes.

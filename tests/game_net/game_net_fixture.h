@@ -28,7 +28,7 @@ struct ui_log_t {
     std::map<int, std::string> text, base;
     std::string labels[GAME_SLOT_COUNT];
     std::vector<sound_t> sounds;
-    int errors = 0, starts = 0, unlocks = 0, screen = GAME_SCREEN_STATUS;
+    int errors = 0, starts = 0, unlocks = 0, screen = GAME_NET_SCREEN_STATUS;
     uint16_t clock = 0;
 };
 inline ui_log_t g_ui;
