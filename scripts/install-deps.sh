@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Installs every Debian/Ubuntu package the project needs to build, play and test.
+# (The Windows cross-build installs its own: scripts/build-windows.sh.)
 # Add new packages here, never by hand: CI starts from a clean machine.
 set -euo pipefail
 SUDO=""
