@@ -29,6 +29,8 @@ void kx_sock_close(kx_socket_t fd) {
 int kx_sock_errno() { return WSAGetLastError(); }
 bool kx_sock_would_block(int err) { return err == WSAEWOULDBLOCK; }
 bool kx_sock_in_progress(int err) { return err == WSAEWOULDBLOCK || err == WSAEINPROGRESS; }
+bool kx_sock_refused(int err) { return err == WSAECONNREFUSED; }
+bool kx_sock_timed_out(int err) { return err == WSAETIMEDOUT; }
 int kx_sock_resolver_errno() { return WSAGetLastError(); }
 static int poll_fds(WSAPOLLFD* p, int n) { return WSAPoll(p, (ULONG)n, 0); }
 typedef WSAPOLLFD kx_pollfd_t;
@@ -48,6 +50,8 @@ void kx_sock_close(kx_socket_t fd) {
 int kx_sock_errno() { return errno; }
 bool kx_sock_would_block(int err) { return err == EAGAIN || err == EWOULDBLOCK; }
 bool kx_sock_in_progress(int err) { return err == EAGAIN || err == EINPROGRESS; }
+bool kx_sock_refused(int err) { return err == ECONNREFUSED; }
+bool kx_sock_timed_out(int err) { return err == ETIMEDOUT; }
 int kx_sock_resolver_errno() { return h_errno; }
 #include <poll.h>
 static int poll_fds(struct pollfd* p, int n) { return poll(p, (nfds_t)n, 0); }

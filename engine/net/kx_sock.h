@@ -51,6 +51,12 @@ bool kx_sock_would_block(int err);
 // True when a non-blocking connect reports it is under way.
 bool kx_sock_in_progress(int err);
 
+// True when a connect failed because nothing listens there (ECONNREFUSED / WSAECONNREFUSED).
+bool kx_sock_refused(int err);
+
+// True when a connect gave up waiting for the peer (ETIMEDOUT / WSAETIMEDOUT).
+bool kx_sock_timed_out(int err);
+
 // Check n descriptors for pending input without waiting: ready[i] = 1 when fds[i] can be read
 // (or has failed). On a failure of the check itself every entry is set to 1, so callers
 // fall back to trying each one. Returns the number of ready descriptors.
