@@ -4,6 +4,7 @@
 # left to arrive as a dependency of another. Add new packages here, never by
 # hand: CI starts from a clean machine. Tried on a minimal Debian 12 by
 # scripts/check-fresh.sh.
+# (The Windows cross-build installs its own: scripts/build-windows.sh.)
 set -euo pipefail
 PACKAGES=(
   # compilers and build tools (gcc/g++ build everything, clang the fuzz harnesses)
