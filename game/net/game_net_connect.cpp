@@ -77,7 +77,7 @@ int game_net_take_autojoin() {
     return a;
 }
 
-int game_net_connect(const char* server) {
+int game_net_connect_to(kx_netman_t* netman, const char* server) {
     char host[GAME_NET_HOST_ROOM];
     int port = 0;
     if (game_net_parse_server(server, host, sizeof host, &port) != 0) {
@@ -86,9 +86,11 @@ int game_net_connect(const char* server) {
     }
     g_conn.pending = 1;
     g_conn.waited_ms = 0;
-    kx_netman_connect(&game_netman, host, port);
+    kx_netman_connect(netman, host, port);
     return 0;
 }
+
+int game_net_connect(const char* server) { return game_net_connect_to(&game_netman, server); }
 
 void game_net_leave() {
     g_conn.pending = 0;

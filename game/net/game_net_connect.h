@@ -4,6 +4,8 @@
 // from that starts no game. Depends on kx_netman, game_net_ui.
 #pragma once
 
+#include "engine/net/kx_netman.h"
+
 constexpr int GAME_NET_PORT = 25280;
 constexpr int GAME_NET_HOST_ROOM = 128;
 constexpr int GAME_NET_CONNECT_TIMEOUT_MS = 10000;
@@ -24,8 +26,10 @@ const char* game_net_arg_name();
 // 1 once when both --connect and --name were given: the program joins without the menus.
 int game_net_take_autojoin();
 
-// Connect the game's netman to "host[:port]" and wait for it on the status screen.
-// 0 when under way (a failure arrives through the disconnect handler), -1 for a bad text.
+// Connect netman to "host[:port]" and wait for it on the status screen. 0 when under way
+// (a failure arrives through the disconnect handler), -1 for a bad text (nothing started).
+int game_net_connect_to(kx_netman_t* netman, const char* server);
+// The same with the game's netman.
 int game_net_connect(const char* server);
 // The player left: close the connection, pending or made (no message follows).
 void game_net_leave();
