@@ -10,6 +10,7 @@
 #include "engine/app/kx_log.h"
 #include "game/net/game_net.h"
 #include "game/net/game_net_ui.h"
+#include "game/sim/game_world.h"
 
 namespace {
 
@@ -54,6 +55,8 @@ int game_net_parse_server(const char* text, char* host, int cap, int* port) {
 }
 
 void game_net_args(int argc, char** argv) {
+    const char* trace = std::getenv("IRONVALE_NET_TRACE");
+    g_conn.trace = trace && *trace && *trace != '0';
     const char* env = std::getenv("IRONVALE_SERVER");
     if (env && *env) std::snprintf(g_conn.server, sizeof g_conn.server, "%s", env);
     for (int i = 1; i + 1 < argc; i++) {
@@ -99,6 +102,11 @@ void game_net_leave() {
 
 void game_net_poll(int dt_ms) {
     kx_netman_poll(&game_netman);
+    if (g_conn.trace && game_world.multiplayer && game_world.game_mode == 3 &&
+        (g_conn.trace_ms += dt_ms) >= 1000) {
+        g_conn.trace_ms = 0;
+        game_net_trace();
+    }
     if (!g_conn.pending || game_netman.tcp.status != KX_SOCK_CONNECTING) return;
     g_conn.waited_ms += dt_ms;
     if (g_conn.waited_ms >= GAME_NET_CONNECT_TIMEOUT_MS)
