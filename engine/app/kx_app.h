@@ -179,6 +179,8 @@ void kxAppUnlockCursor();
 void kxAppSetCursor(int index);
 // Enter (1) or leave (0) fullscreen; nothing when already in that state.
 void kxAppSetFullscreen(int on);
+// Ask for a window of width x height pixels; the new size arrives as a resize (OnResize).
+void kxAppSetWindowSize(int width, int height);
 // Present the back buffer.
 void kxAppSwapBuffers();
 
