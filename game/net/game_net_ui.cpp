@@ -4,7 +4,7 @@
 namespace {
 const char* no_text(int) { return ""; }
 void no_set(int, const char*) {}
-void no_label(int, const char*) {}
+void no_labels(const char* const*) {}
 void no_call() {}
 int no_screen() { return 0; }
 uint16_t no_clock() { return 0; }
