@@ -71,9 +71,11 @@ if [ ! -f "$MARK" ] || [ "$(cat "$MARK")" != "$DEPS_ID" ]; then
   curl -fsSL -o "$OPENAL_TGZ" "http://deb.debian.org/debian/pool/main/o/openal-soft/$OPENAL_TGZ"
   echo "$OPENAL_SHA256  $OPENAL_TGZ" | sha256sum -c --quiet
   tar xf "$OPENAL_TGZ"
-  # BUILD_LOCAL_INTERFACE needs CMake 3.26 (bookworm has 3.25); for a static
-  # library used from the build tree BUILD_INTERFACE means the same.
-  sed -i 's/\$<BUILD_LOCAL_INTERFACE:/$<BUILD_INTERFACE:/' openal-soft-1.24.2/CMakeLists.txt
+  # The static library links its fmt object library through BUILD_LOCAL_INTERFACE,
+  # which needs CMake 3.26 (bookworm has 3.25): put the fmt objects into the
+  # archive itself instead.
+  sed -i 's|\$<BUILD_LOCAL_INTERFACE:alsoft::fmt>)|)\n    target_sources(${IMPL_TARGET} PRIVATE $<TARGET_OBJECTS:alsoft.fmt>)\n    target_include_directories(${IMPL_TARGET} PRIVATE $<TARGET_PROPERTY:alsoft.fmt,INTERFACE_INCLUDE_DIRECTORIES>)|' \
+    openal-soft-1.24.2/CMakeLists.txt
 
   autotools_build() {  # dir, extra configure args...
     local dir=$1; shift

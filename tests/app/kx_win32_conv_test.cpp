@@ -63,3 +63,32 @@ TEST(Win32Char, EveryCodeFromOneCharacter) {
     EXPECT_EQ(codes.size(), 254u);
     EXPECT_EQ(codes.count(0x98), 0u);
 }
+
+// The code page's chart for 0x80..0xBF, one row of 16 per line as printed ('?'
+// marks the unused 0x98): each character must give its own position.
+TEST(Win32Char, ChartRows80ToBF) {
+    const char8_t* rows[4] = {
+        u8"ЂЃ‚ѓ„…†‡€‰Љ‹ЊЌЋЏ",
+        u8"ђ‘’“”•–—?™љ›њќћџ",
+        u8"\u00A0ЎўЈ¤Ґ¦§Ё©Є«¬\u00AD®Ї",
+        u8"°±Ііґµ¶·ё№є»јЅѕї",
+    };
+    for (int row = 0; row < 4; row++) {
+        const char8_t* p = rows[row];
+        for (int col = 0; col < 16; col++) {
+            // Decode one UTF-8 character (one to three bytes here).
+            unsigned int ch = *p++;
+            if (ch >= 0xE0) {
+                ch = (ch & 0x0F) << 12 | (p[0] & 0x3F) << 6 | (p[1] & 0x3F);
+                p += 2;
+            } else if (ch >= 0xC0) {
+                ch = (ch & 0x1F) << 6 | (p[0] & 0x3F);
+                p += 1;
+            }
+            const int code = 0x80 + row * 16 + col;
+            if (code == 0x98) continue;
+            EXPECT_EQ(kx_win32_conv_cp1251(ch), code) << std::hex << ch;
+        }
+        EXPECT_EQ(*p, 0) << row;
+    }
+}
