@@ -22,8 +22,10 @@ struct connect_state_t {
     int autojoin;
     int pending;    // a connect was started and the player waits for it
     int waited_ms;  // time the TCP connect has been under way
+    int trace;      // IRONVALE_NET_TRACE is set: log the remote slots once a second
+    int trace_ms;
 };
-connect_state_t g_conn = {"localhost", "", 0, 0, 0, 0};
+connect_state_t g_conn = {"localhost", "", 0, 0, 0, 0, 0, 0};
 
 }  // namespace
 
