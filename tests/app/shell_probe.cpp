@@ -49,11 +49,16 @@ int main(int argc, char** argv) {
     kx_app.OnInitDisplay = on_init_display;
     kx_app.OnProcess = on_process;
     kx_app.OnTerm = [] { std::printf("cb OnTerm\n"); };
-    kx_app.OnKeyUp = [](int k) { std::printf("cb OnKeyUp %d\n", k); };
+    // Key slots also show the held state; F turns fullscreen on.
+    kx_app.OnKeyDown = [](int k, int first) {
+        std::printf("cb OnKeyDown %d %d held=%d\n", k, first, kxAppKeyIsDown(k));
+        if (k == 'f') kxAppSetFullscreen(1);
+    };
+    kx_app.OnKeyUp = [](int k) { std::printf("cb OnKeyUp %d held=%d\n", k, kxAppKeyIsDown(k)); };
     kx_app.OnChar = [](int c) { std::printf("cb OnChar %d\n", c); };
     // clang-format off
 #define P(slot) kx_app.slot = [](int a, int b) { std::printf("cb " #slot " %d %d\n", a, b); };
-    P(OnResize) P(OnOrientationChange) P(OnKeyDown) P(OnPointerDown) P(OnPointerUp) P(OnPointerMove) P(OnTap)
+    P(OnResize) P(OnOrientationChange) P(OnPointerDown) P(OnPointerUp) P(OnPointerMove) P(OnTap)
     P(OnDragStart) P(OnDragEnd) P(OnDragMove) P(OnLeftDown) P(OnLeftUp) P(OnRightDown) P(OnRightUp)
     P(OnMiddleDown) P(OnMiddleUp) P(OnWheelDown) P(OnWheelUp) P(OnMouseMove) P(OnMouseLook)
 #undef P
