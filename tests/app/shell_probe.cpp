@@ -1,6 +1,7 @@
 // Runs the start sequence of ironvale-x11 and prints every callback ("cb <slot> <args>"), line-buffered,
 // so a test can follow what the X11 shell dispatched. Options: --frames (print every OnProcess),
 // --lock (draw every pass, lock the cursor on the first frame), --quit-at-first-process, --title <text>.
+#include <GL/gl.h>
 #include <unistd.h>
 
 #include <climits>
@@ -8,6 +9,7 @@
 #include <cstring>
 
 #include "engine/app/kx_app.h"
+#include "engine/app/kx_glcheck.h"
 #include "engine/app/kx_log.h"
 
 namespace {
@@ -17,9 +19,16 @@ int opt_frames = 0, opt_lock = 0, opt_quit_first = 0, frames = 0;
 void on_init_display() {
     char cwd[PATH_MAX] = "";
     if (!getcwd(cwd, sizeof cwd)) cwd[0] = 0;
-    std::printf("cb OnInitDisplay window=%lu size=%dx%d em=%.2f ready=%d title=<%s> cwd=<%s>\n",
-                kx_app.window, kx_app.width, kx_app.height, kx_app.em, kx_app.display_ready, kx_app.title,
-                cwd);
+    GLint vp[4] = {0, 0, 0, 0};
+    glGetIntegerv(GL_VIEWPORT, vp);
+    std::printf(
+        "cb OnInitDisplay window=%lu size=%dx%d em=%.2f ready=%d title=<%s> cwd=<%s> viewport=%d %d %d %d\n",
+        kx_app.window, kx_app.width, kx_app.height, kx_app.em, kx_app.display_ready, kx_app.title, cwd, vp[0],
+        vp[1], vp[2], vp[3]);
+    // A GL error is reported once, with its label; a clean check says nothing.
+    glEnable(0xFFFF);
+    kxCheckGlError("probe error");
+    kxCheckGlError("probe clean");
     if (opt_lock) kxAppSetContinuous(1);
 }
 

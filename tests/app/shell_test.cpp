@@ -92,14 +92,15 @@ class Shell : public ::testing::Test {
 TEST_F(Shell, StartsInAssetsLogsItsPhasesInOrderAndCloseEndsTheLoopAtOnce) {
     start({"--frames"});
     const std::string home = fs::canonical(dir / long_dir).string(), &out = child.output;
-    EXPECT_TRUE(
-        in_order(out, {":: kxAppInit ::\n", "argv[0]: <" + argv0.substr(0, 127) + "> \n",
-                       "Current dir has been changed to <" + home + "/bin> \n", ":: creating display...\n",
-                       "Creating color map...\n", "glXMakeCurrent (dpy ", "XMapWindow...\n",
-                       "updating size (1024, 600), em=6.00, orient=1 \n", "Done. \n", "--- glkxInit ---\n",
-                       "--- shader init ---\n", "--- textureinit ---\n",
-                       "--- calling kxAppOnInitDisplay ---\n", "cb OnInitDisplay window=",
-                       " size=1024x600 em=6.00 ready=1 title=<Game> cwd=<" + home + "/assets>"}))
+    EXPECT_TRUE(in_order(
+        out, {":: kxAppInit ::\n", "argv[0]: <" + argv0.substr(0, 127) + "> \n",
+              "Current dir has been changed to <" + home + "/bin> \n", ":: creating display...\n",
+              "Creating color map...\n", "glXMakeCurrent (dpy ", "XMapWindow...\n",
+              "updating size (1024, 600), em=6.00, orient=1 \n", "Done. \n", "--- glkxInit ---\n",
+              "--- shader init ---\n", "--- textureinit ---\n", "--- calling kxAppOnInitDisplay ---\n",
+              "cb OnInitDisplay window=",
+              " size=1024x600 em=6.00 ready=1 title=<Game> cwd=<" + home + "/assets> viewport=0 0 1024 600\n",
+              "NTEST: glError (code 1280) on [probe error] \n"}))
         << out;
     XEvent ev{};
     ev.xclient.type = ClientMessage;
@@ -111,6 +112,7 @@ TEST_F(Shell, StartsInAssetsLogsItsPhasesInOrderAndCloseEndsTheLoopAtOnce) {
     XSync(xd, False);
     ASSERT_TRUE(probe_wait_exit(&child));
     EXPECT_EQ(child.exit_status, 0);
+    EXPECT_EQ(out.find("[probe clean]"), std::string::npos);
     const size_t brk = out.find("Breaking app loop by wmDeleteMessage...\n");
     ASSERT_NE(brk, std::string::npos) << out;
     EXPECT_EQ(out.find("cb OnProcess", brk), std::string::npos) << "a frame was drawn after the close";
