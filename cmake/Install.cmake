@@ -7,6 +7,10 @@
 #   share/man/man6/                      ironvale.6, ironvale-server.6
 #   lib/systemd/system/ironvale-server.service, with its settings in
 #   /etc/default/ironvale-server (<prefix>/etc/default/ outside /usr)
+# Linux only: the Windows build ships its folder as it is.
+if(WIN32)
+  return()
+endif()
 include(GNUInstallDirs)
 set(IRONVALE_DIST ${CMAKE_SOURCE_DIR}/dist)
 
