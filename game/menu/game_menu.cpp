@@ -50,8 +50,8 @@ void set_modifier(int screen, int style, int incoming, float t) {
     kx_gui_set_param(it, 3, s[6] + s[7] * t);
 }
 
-void on_progress(int, float p) {
-    const float t = p < 0 ? 0 : p > 1 ? 1 : p;
+// The timer hands progress in 0..1 (the end goes to on_end), so no clamp is needed.
+void on_progress(int, float t) {
     set_modifier(game_menu.from, game_menu.style, 0, t);
     set_modifier(game_menu.to, game_menu.style, 1, t);
 }
@@ -116,7 +116,7 @@ void game_menu_init(kx_netman_t* netman) {
     game_menu_server_init();
 }
 
-void game_menu_goto(int screen, int style, int duration_ms) {
+void game_menu_goto(int screen, int style, uint16_t duration_ms) {
     if (game_menu.current == screen) return;
     if (kx_gui.keyboard_mode) {
         const kx_gui_item_t* it = item(screen);
@@ -140,8 +140,7 @@ void game_menu_goto(int screen, int style, int duration_ms) {
         set_flag(s, KX_GUI_HIDDEN, false);
         set_flag(s, KX_GUI_LOCKED, true);
     }
-    const int ms = duration_ms < 1 ? 1 : duration_ms > 65535 ? 65535 : duration_ms;
-    kxTimerStart(&game_menu.timer, static_cast<uint16_t>(ms), code, on_progress, on_end);
+    kxTimerStart(&game_menu.timer, duration_ms, code, on_progress, on_end);
 }
 
 int game_menu_in_transition() { return game_menu.timer.active; }
@@ -155,7 +154,7 @@ void game_menu_multiplayer(int) {
 }
 
 void game_menu_back(int) {
-    const int ms = game_menu.back == GAME_SCREEN_CHAT ? GAME_MENU_CHAT_DURATION : GAME_MENU_DURATION;
+    const uint16_t ms = game_menu.back == GAME_SCREEN_CHAT ? GAME_MENU_CHAT_DURATION : GAME_MENU_DURATION;
     game_menu_goto(game_menu.back, GAME_MENU_STYLE_A, ms);
 }
 
