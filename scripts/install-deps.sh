@@ -23,14 +23,15 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libxtst-dev                   # the shell tests inject keys and pointer moves through XTEST
   xvfb                          # the private X server every drawing test and check runs against
-  xdotool x11-utils             # check-fresh.sh and install tests wait for the game's window
-  procps                        # ps/kill for stopping what the checks started
+  x11-utils                     # xwininfo: check-fresh.sh and the install tests wait for the game's window
   file dpkg-dev                 # cpack -G DEB: shlibdeps runs dpkg-shlibdeps on what file calls ELF
   desktop-file-utils            # desktop-file-validate for the installed .desktop file
   python3                       # tests/fuzz/make_corpus.py rewrites the fuzz seed corpus
-  # looking at and hearing what the game does: screenshots (xwd), PNG views,
-  # GL information, sound files
-  xauth x11-apps imagemagick mesa-utils sox vorbis-tools
+  # looking at and hearing what the game does by hand: screenshots (xwd),
+  # PNG views (convert), GL information (glxinfo), sound files (sox, ogginfo),
+  # keys and clicks sent to a window under Xvfb (xdotool), the processes (ps),
+  # xvfb-run (xauth)
+  x11-apps imagemagick mesa-utils sox vorbis-tools xdotool procps xauth
 )
 
 SUDO=()

@@ -9,6 +9,8 @@
 #include "engine/app/kx_log.h"
 #include "engine/gui/kx_gui.h"
 #include "game/draw/game_fbo.h"
+#include "game/menu/game_menu_server.h"
+#include "game/net/game_net_connect.h"
 #include "game/sim/game_setup.h"
 #include "game/sim/game_world.h"
 
@@ -111,6 +113,7 @@ void game_menu_init(kx_netman_t* netman) {
     std::snprintf(game_menu.server_host, sizeof game_menu.server_host, "%s", GAME_MENU_DEFAULT_HOST);
     for (const binding_t& b : kBindings) kx_gui_set_handler(b.item, KX_GUI_ON_ACTIVATE, b.fn);
     for (int i : {74, 75, 73}) kx_gui_hide(i);
+    game_menu_server_init();
 }
 
 void game_menu_goto(int screen, int style, int duration_ms) {
@@ -221,15 +224,22 @@ void game_menu_connect(int) {
         std::memcpy(nm->player_name, name->text, n);
         nm->player_name[n] = 0;
     }
+    // host or host:port; a text that is neither keeps the player here, typing in the field.
+    const char* host = kxAppKeyIsDown(KX_KEY_SHIFT_L) ? "localhost" : game_menu_server_text();
+    char parsed[GAME_NET_HOST_ROOM];
+    int port = 0;
+    if (game_net_parse_server(host, parsed, sizeof parsed, &port) != 0) {
+        if (game_menu_server_typing_item() != GAME_ITEM_SERVER_FIELD) game_menu_server_tab();
+        return;
+    }
     game_menu_goto(GAME_SCREEN_STATUS, GAME_MENU_STYLE_B, GAME_MENU_DURATION);
     if (const kx_gui_item_t* status = item(GAME_ITEM_STATUS)) kx_gui_set_text(GAME_ITEM_STATUS, status->base_text);
-    const char* host = kxAppKeyIsDown(KX_KEY_SHIFT_L) ? "localhost" : game_menu.server_host;
-    char server[KX_NETMAN_NAME_LEN + GAME_MENU_HOST_SIZE];
+    char server[GAME_NET_HOST_ROOM + 8];
     if (game_menu.netman) {
-        kx_netman_connect(game_menu.netman, host, GAME_MENU_PORT);
+        game_net_connect_to(game_menu.netman, host);
         std::snprintf(server, sizeof server, "%s", game_menu.netman->server_name);
     } else {
-        std::snprintf(server, sizeof server, "%s:%d", host, GAME_MENU_PORT);
+        std::snprintf(server, sizeof server, "%s:%d", parsed, port);
     }
     const kx_gui_item_t* word = item(GAME_ITEM_SERVER_WORD);
     kx_gui_printf(GAME_ITEM_SERVER_LINE, "%s: %s", word ? word->text : "", server);

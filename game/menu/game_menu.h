@@ -6,7 +6,8 @@
 // transitions through kx_app's timers, and installs the hooks below for the parts
 // that belong to it. Main thread only.
 // Depends on kx_gui, kx_netman, kx_app (timers, cursor, fullscreen, keys, quit),
-// game_world and game_setup (game_mode, new games), game_fbo (multisampling).
+// game_world and game_setup (game_mode, new games), game_fbo (multisampling),
+// game_menu_server and game_net_connect (the server field, connecting).
 #pragma once
 
 #include "engine/app/kx_app.h"

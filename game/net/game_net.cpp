@@ -18,6 +18,9 @@ kx_netman_t game_netman;
 
 namespace {
 
+// Network id shown in each slot by the last broadcast (0: none yet). Lifetime: the run.
+uint16_t g_slot_id[GAME_SLOT_COUNT];
+
 // A column of the score table: the item's base text, then one row per user.
 struct column_t {
     char s[2048];
@@ -49,13 +52,16 @@ void apply_userlist() {
     column_start(&frags, GAME_NET_ITEM_SCORE_FRAGS);
     column_start(&deaths, GAME_NET_ITEM_SCORE_DEATHS);
     column_start(&ping, GAME_NET_ITEM_SCORE_PING);
+    const char* labels[GAME_SLOT_COUNT];
+    for (const char*& l : labels) l = "";
     int label = 0;
     for (int i = 0; i < game_netman.users.count; i++) {
         const kx_netman_user_t& u = game_netman.users.items[i];
         column_add(&names, u.name);
         // Only twelve remote slots exist, however many users the server lists.
-        if (u.id != game_netman.id && label < GAME_SLOT_COUNT) game_net_ui.name_label(label++, u.name);
+        if (u.id != game_netman.id && label < GAME_SLOT_COUNT) labels[label++] = u.name;
     }
+    game_net_ui.name_labels(labels);
     game_net_ui.set_item_text(GAME_NET_ITEM_SCORE_NAMES, names.s);
     game_net_ui.set_item_text(GAME_NET_ITEM_SCORE_FRAGS, frags.s);
     game_net_ui.set_item_text(GAME_NET_ITEM_SCORE_DEATHS, deaths.s);
@@ -63,6 +69,7 @@ void apply_userlist() {
 }
 
 void apply_entry(int k, const game_net_entry_t& e, int own_ping) {
+    g_slot_id[k] = e.id;
     game_obj_t* o = game_world.slots[k];
     const game_user_state_t& st = e.state;
     o->pos = kx_vec3(st.pos_x, st.pos_y, 0.5f);
@@ -302,6 +309,17 @@ int GameNetManOnDisconnect(kx_netman_t*, int reason, int code) {
     game_world.game_mode = 0;
     game_net_ui.connection_error();
     return 0;
+}
+
+void game_net_trace() {
+    if (!game_world.player) return;
+    for (int k = 0; k < GAME_SLOT_COUNT; k++) {
+        const game_obj_t* o = game_world.slots[k];
+        if (!o->active) continue;
+        const kx_netman_user_t* u = user_by_id(g_slot_id[k]);
+        kxLog("net: slot %d %s at %.2f %.2f%s \n", k, u ? u->name : "?", o->pos.x, o->pos.y,
+              o->dead ? " dead" : "");
+    }
 }
 
 void game_net_local_death(int killer) {

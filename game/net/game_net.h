@@ -34,6 +34,8 @@ int game_net_on_connect(kx_netman_t* netman, int a, int b);
 int GameNetManOnDisconnect(kx_netman_t* netman, int reason, int code);
 // The local player died: count the death and add the kill line to the chat box.
 void game_net_local_death(int killer);
+// Log every active remote slot: "net: slot K NAME at X Y" (for following a session).
+void game_net_trace();
 // The message of a disconnect (reason, code) as the status screen shows it; null when
 // the fallback text of item 112 applies.
 const char* game_net_disconnect_message(int reason, int code);

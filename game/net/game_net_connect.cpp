@@ -10,6 +10,7 @@
 #include "engine/app/kx_log.h"
 #include "game/net/game_net.h"
 #include "game/net/game_net_ui.h"
+#include "game/sim/game_world.h"
 
 namespace {
 
@@ -21,8 +22,10 @@ struct connect_state_t {
     int autojoin;
     int pending;    // a connect was started and the player waits for it
     int waited_ms;  // time the TCP connect has been under way
+    int trace;      // IRONVALE_NET_TRACE is set: log the remote slots once a second
+    int trace_ms;
 };
-connect_state_t g_conn = {"localhost", "", 0, 0, 0, 0};
+connect_state_t g_conn = {"localhost", "", 0, 0, 0, 0, 0, 0};
 
 }  // namespace
 
@@ -54,6 +57,8 @@ int game_net_parse_server(const char* text, char* host, int cap, int* port) {
 }
 
 void game_net_args(int argc, char** argv) {
+    const char* trace = std::getenv("IRONVALE_NET_TRACE");
+    g_conn.trace = trace && *trace && *trace != '0';
     const char* env = std::getenv("IRONVALE_SERVER");
     if (env && *env) std::snprintf(g_conn.server, sizeof g_conn.server, "%s", env);
     for (int i = 1; i + 1 < argc; i++) {
@@ -77,7 +82,7 @@ int game_net_take_autojoin() {
     return a;
 }
 
-int game_net_connect(const char* server) {
+int game_net_connect_to(kx_netman_t* netman, const char* server) {
     char host[GAME_NET_HOST_ROOM];
     int port = 0;
     if (game_net_parse_server(server, host, sizeof host, &port) != 0) {
@@ -86,9 +91,11 @@ int game_net_connect(const char* server) {
     }
     g_conn.pending = 1;
     g_conn.waited_ms = 0;
-    kx_netman_connect(&game_netman, host, port);
+    kx_netman_connect(netman, host, port);
     return 0;
 }
+
+int game_net_connect(const char* server) { return game_net_connect_to(&game_netman, server); }
 
 void game_net_leave() {
     g_conn.pending = 0;
@@ -97,6 +104,11 @@ void game_net_leave() {
 
 void game_net_poll(int dt_ms) {
     kx_netman_poll(&game_netman);
+    if (g_conn.trace && game_world.multiplayer && game_world.game_mode == 3 &&
+        (g_conn.trace_ms += dt_ms) >= 1000) {
+        g_conn.trace_ms = 0;
+        game_net_trace();
+    }
     if (!g_conn.pending || game_netman.tcp.status != KX_SOCK_CONNECTING) return;
     g_conn.waited_ms += dt_ms;
     if (g_conn.waited_ms >= GAME_NET_CONNECT_TIMEOUT_MS)

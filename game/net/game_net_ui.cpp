@@ -4,11 +4,11 @@
 namespace {
 const char* no_text(int) { return ""; }
 void no_set(int, const char*) {}
-void no_label(int, const char*) {}
+void no_labels(const char* const*) {}
 void no_call() {}
 int no_screen() { return 0; }
 uint16_t no_clock() { return 0; }
-const game_net_ui_t defaults = {no_text, no_text,   no_set,  no_label, no_call,
+const game_net_ui_t defaults = {no_text, no_text,   no_set,  no_labels, no_call,
                                 no_call, no_screen, no_call, no_clock};
 }  // namespace
 

@@ -31,8 +31,8 @@ struct game_net_ui_t {
     const char* (*item_base_text)(int item);
     // Set an item's current text (copied, cut to the item's room) and re-render it.
     void (*set_item_text)(int item, const char* text);
-    // Rebuild name label k (0..11) of the remote slots with this name.
-    void (*name_label)(int k, const char* name);
+    // Rebuild the twelve name labels of the remote slots (names[k] for slot k; "" for none).
+    void (*name_labels)(const char* const names[12]);
     // The connection ended with a message: go to the status screen (item 38 is set).
     void (*connection_error)();
     // The server connection is made: start the multiplayer game and show it.

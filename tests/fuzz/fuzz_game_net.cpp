@@ -29,7 +29,9 @@ void set_text(int item, const char* t) {
     check(std::strlen(t) < GAME_CHAT_ROOM);  // every text the game builds fits an item
     if (item >= 0 && item < ITEMS) std::snprintf(g_text[item], GAME_CHAT_ROOM, "%s", t);
 }
-void label(int k, const char* name) { check(k >= 0 && k < GAME_SLOT_COUNT && std::strlen(name) < 32); }
+void labels(const char* const names[GAME_SLOT_COUNT]) {
+    for (int k = 0; k < GAME_SLOT_COUNT; k++) check(std::strlen(names[k]) < 32);
+}
 
 void feed(int kind, const uint8_t* p, int len) {
     switch (kind % 5) {
@@ -63,7 +65,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     game_net_ui.item_text = item_text;
     game_net_ui.item_base_text = base_text;
     game_net_ui.set_item_text = set_text;
-    game_net_ui.name_label = label;
+    game_net_ui.name_labels = labels;
     game_world.multiplayer = 1;
     game_logic_start_new_game();
     g_objects_at_start = game_world.objects.count;

@@ -28,7 +28,7 @@ struct ui_log_t {
     std::map<int, std::string> text, base;
     std::string labels[GAME_SLOT_COUNT];
     std::vector<sound_t> sounds;
-    int errors = 0, starts = 0, unlocks = 0, screen = GAME_NET_SCREEN_STATUS;
+    int label_calls = 0, errors = 0, starts = 0, unlocks = 0, screen = GAME_NET_SCREEN_STATUS;
     uint16_t clock = 0;
 };
 inline ui_log_t g_ui;
@@ -56,7 +56,10 @@ class GameNetTest : public ::testing::Test {
         game_net_ui.item_text = [](int item) { return g_ui.text[item].c_str(); };
         game_net_ui.item_base_text = [](int item) { return g_ui.base[item].c_str(); };
         game_net_ui.set_item_text = [](int item, const char* t) { g_ui.text[item] = t; };
-        game_net_ui.name_label = [](int k, const char* name) { g_ui.labels[k] = name; };
+        game_net_ui.name_labels = [](const char* const names[12]) {
+            g_ui.label_calls++;
+            for (int k = 0; k < 12; k++) g_ui.labels[k] = names[k];
+        };
         game_net_ui.connection_error = [] { g_ui.errors++; };
         game_net_ui.start_multi = [] { g_ui.starts++; };
         game_net_ui.current_screen = [] { return g_ui.screen; };

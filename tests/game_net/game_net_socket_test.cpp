@@ -9,7 +9,7 @@ namespace {
 
 bytes_t hex(const char* s) {
     bytes_t b;
-    for (unsigned v; std::sscanf(s, " %2x", &v) == 1; s += 3) b.push_back((uint8_t)v);
+    for (unsigned v; *s && std::sscanf(s, " %2x", &v) == 1; s += s[2] ? 3 : 2) b.push_back((uint8_t)v);
     return b;
 }
 

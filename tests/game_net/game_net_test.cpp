@@ -22,6 +22,7 @@ TEST_F(GameNetTest, UserListFillsNamesResetsColumnsAndLabelsRemoteUsers) {
     EXPECT_EQ(g_ui.labels[0], "Alice");
     EXPECT_EQ(g_ui.labels[1], "Bob");
     EXPECT_EQ(g_ui.labels[2], "");
+    EXPECT_EQ(g_ui.label_calls, 1);
 }
 
 TEST_F(GameNetTest, UserListOfThirtyTwoLabelsOnlyTwelveRemoteSlots) {
