@@ -113,7 +113,7 @@ cmake --build "$HOSTBUILD" --target assets
 
 # ---- 4. the game ---------------------------------------------------------
 BUILD=$ROOT/build/windows
-cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+PKG_CONFIG_LIBDIR=$PREFIX/lib/pkgconfig cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64.cmake" -DIRONVALE_WIN_DEPS="$PREFIX" >/dev/null
 cmake --build "$BUILD" --target ironvale-win32
 rm -rf "$BUILD/bin/assets"
