@@ -8,6 +8,7 @@
 #include "engine/gui/kx_gui.h"
 #include "game/draw/game_gui_items.h"
 #include "game/menu/game_menu.h"
+#include "game/menu/game_menu_server.h"
 #include "game/sim/game_hooks.h"
 #include "game/sim/game_input.h"
 #include "game/sim/game_world.h"
@@ -43,6 +44,8 @@ void game_on_key_down(int key, int first) {
     if (key == KX_KEY_TAB) {
         if (in_game_screen() && game_world.multiplayer && game_gui_item(GAME_ITEM_SCORES))
             kx_gui_show(GAME_ITEM_SCORES);
+        // On the multiplayer screen Tab moves typing between the name and the server.
+        if (game_world.game_mode == 0 && game_menu.current == GAME_SCREEN_MULTIPLAYER) game_menu_server_tab();
     } else if (key == KX_KEY_LETTER('y')) {
         if (in_game_screen() && game_world.multiplayer) game_menu_chat_open();
     } else if (key == KX_KEY_F2) {
@@ -96,8 +99,8 @@ void game_on_char(int c) {
     if (!screen || (screen->flags & KX_GUI_LOCKED)) return;
     int field, limit;
     if (game_gui_shown(GAME_SCREEN_MULTIPLAYER)) {
-        field = GAME_ITEM_NAME;
-        limit = GAME_NAME_MAX;
+        field = game_menu_server_typing_item();
+        limit = field == GAME_ITEM_SERVER_FIELD ? GAME_ITEM_SERVER_FIELD_ROOM : GAME_NAME_MAX;
     } else if (game_gui_shown(GAME_SCREEN_CHAT)) {
         field = GAME_ITEM_CHAT_FIELD;
         limit = GAME_CHAT_MAX;
@@ -124,6 +127,8 @@ void game_on_char(int c) {
 void game_on_pointer_down(int x, int y) {
     point(x, y);
     kx_gui_set_keyboard_mode(0);
+    if (game_world.game_mode == 0 && game_menu.current == GAME_SCREEN_MULTIPLAYER)
+        game_menu_server_click(kx_gui_hit_test(x, y));
     // A press the GUI takes (a button) never fires.
     if (!kx_gui_pointer_down() && game_world.game_mode == 3) game_input_pointer_down();
 }
@@ -164,10 +169,10 @@ void game_on_mouse_look(int dx, int dy) {
 
 int game_key_held(int game_key) {
     static const int kNative[GAME_KEY_COUNT] = {
-        KX_KEY_LETTER('w'), KX_KEY_LETTER('a'), KX_KEY_LETTER('s'), KX_KEY_LETTER('d'), KX_KEY_UP,
-        KX_KEY_DOWN,        KX_KEY_LEFT,        KX_KEY_RIGHT,       KX_KEY_SHIFT_L,     KX_KEY_SHIFT_R,
-        KX_KEY_SPACE,       KX_KEY_CONTROL,     KX_KEY_LETTER('i'), KX_KEY_LETTER('j'), KX_KEY_LETTER('k'),
-        KX_KEY_LETTER('l')};
+        KX_KEY_LETTER('w'), KX_KEY_LETTER('a'), KX_KEY_LETTER('s'), KX_KEY_LETTER('d'),
+        KX_KEY_UP,          KX_KEY_DOWN,        KX_KEY_LEFT,        KX_KEY_RIGHT,
+        KX_KEY_SHIFT_L,     KX_KEY_SHIFT_R,     KX_KEY_SPACE,       KX_KEY_CONTROL,
+        KX_KEY_LETTER('i'), KX_KEY_LETTER('j'), KX_KEY_LETTER('k'), KX_KEY_LETTER('l')};
     if (game_key < 0 || game_key >= GAME_KEY_COUNT) return 0;
     return kxAppKeyIsDown(kNative[game_key]);
 }

@@ -24,13 +24,15 @@
 #include "game/game_bench.h"
 #include "game/game_controls.h"
 #include "game/game_loader.h"
+#include "game/game_net_glue.h"
 #include "game/game_options.h"
 #include "game/game_outlets.h"
 #include "game/menu/game_menu.h"
+#include "game/menu/game_menu_server.h"
+#include "game/net/game_net.h"
+#include "game/net/game_net_connect.h"
 #include "game/sim/game_tick.h"
 #include "game/sim/game_world.h"
-
-kx_netman_t game_netman;
 
 namespace {
 
@@ -130,10 +132,7 @@ void GameInit() {
     if (game_options.width > 0) kxAppSetWindowSize(game_options.width, game_options.height);
     kxLog("%s\n", "=== Ironvale ===");
 
-    kx_netman_init(&game_netman, 256);
-    // The network sync installs OnBuffer, OnConnect and OnDisconnect here.
-    kxLog("\n\n\nOnBuffer = %08x\n\n\n",
-          static_cast<unsigned>(reinterpret_cast<uintptr_t>(game_netman.OnBuffer) & 0xFFFFFFFFu));
+    game_net_init();
     kxFlagsCreate(16);
 
     game_fbo_init();
@@ -158,6 +157,7 @@ void GameInit() {
     kxLog("%s\n", "--- GAME GUI INIT ---");
     gui_init();
     game_outlets_install();
+    game_net_glue_install();
 
     kxLog("%s\n", "--- GAME LOADER LOAD ---");
     game_loader_reset();
@@ -169,7 +169,7 @@ void GameInit() {
 }
 
 void game_frame() {
-    kx_netman_poll(&game_netman);
+    game_net_poll(kx_app.dt);
     if (loader_active) game_loader_service();
     if (kxFlagsTake(1)) {
         loader_progress = 1;
@@ -195,6 +195,12 @@ void game_frame() {
             bench_finish();
             return;
         }
+        // --connect with --name joins at once, as if typed on the multiplayer screen.
+        if (mode == 0 && game_net_take_autojoin()) {
+            kx_gui_set_text(GAME_ITEM_NAME, game_net_arg_name());
+            game_menu_connect();
+        }
+        game_menu_server_update();
         game_draw_menu();
     }
     kxAppSwapBuffers();
@@ -212,7 +218,7 @@ void game_on_resize(int width, int height) {
 
 void GameTerm() {
     game_loader_join();
-    kx_netman_term(&game_netman);
+    game_net_term();
     kxFlagsFree();
     game_audio_unload();
     game_labels_free();

@@ -61,6 +61,13 @@ int game_options_parse(int argc, char** argv, game_options_t* out, char* err, si
             }
             out->seed = static_cast<unsigned>(s);
             i++;
+        } else if (!std::strcmp(a, "--connect") || !std::strcmp(a, "--name")) {
+            if (!next || !*next) {
+                std::snprintf(err, err_size, "%s wants a value", a);
+                return 0;
+            }
+            (a[2] == 'c' ? out->connect : out->name) = next;
+            i++;
         } else {
             std::snprintf(err, err_size, "unknown option %s (try --help)", a);
             return 0;
@@ -70,11 +77,15 @@ int game_options_parse(int argc, char** argv, game_options_t* out, char* err, si
 }
 
 const char* game_options_usage() {
-    return "usage: ironvale-x11 [--windowed] [--size WxH] [--benchmark SECONDS [--seed S]] [--help] [--version]\n"
+    return "usage: ironvale-x11 [--windowed] [--size WxH] [--benchmark SECONDS [--seed S]]\n"
+           "                    [--connect HOST[:PORT]] [--name NAME] [--help] [--version]\n"
            "  --windowed           play in a window instead of fullscreen\n"
            "  --size WxH           window size in pixels (default 1024x600)\n"
            "  --benchmark SECONDS  skip the menus, play single player with the player turning on the\n"
            "                       spot, then print one JSON line of frame statistics and leave\n"
            "  --seed S             random seed of the benchmark game (default 1)\n"
+           "  --connect HOST[:PORT] the server of the multiplayer screen (else $IRONVALE_SERVER,\n"
+           "                       else localhost; port 25280); with --name, join it at once\n"
+           "  --name NAME          the player name for network play\n"
            "  --help, --version    print this or the version and leave\n";
 }

@@ -12,6 +12,8 @@ struct game_options_t {
     int bench;             // --benchmark given
     double bench_seconds;  // in-game seconds to measure
     unsigned seed;         // --seed S (benchmark game), 1 by default
+    const char* connect;   // --connect HOST[:PORT]: the default server (null: none given)
+    const char* name;      // --name NAME: the player name (with --connect: join at once)
 };
 
 // Lifetime: the whole run; filled by main before the shell starts.

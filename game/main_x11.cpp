@@ -8,6 +8,7 @@
 #include "engine/app/kx_log.h"
 #include "game/game_main.h"
 #include "game/game_options.h"
+#include "game/net/game_net_connect.h"
 
 #ifndef IRONVALE_VERSION
 #define IRONVALE_VERSION "0.0.0"
@@ -35,6 +36,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "ironvale-x11: %s\n", err);
         return 2;
     }
+    game_net_args(argc, argv);
     if (game_options.help) {
         std::fputs(game_options_usage(), stdout);
         return 0;

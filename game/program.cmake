@@ -7,6 +7,18 @@ if(NOT WIN32)
   target_compile_definitions(ironvale-x11 PRIVATE IRONVALE_VERSION="${PROJECT_VERSION}")
 endif()
 
+# The ironvale-win32 program (cross-built, scripts/build-windows.sh): the same
+# game libraries on the Win32 shell; a window program without a console.
+if(WIN32)
+  add_executable(ironvale-win32 WIN32 ${CMAKE_CURRENT_SOURCE_DIR}/main_win32.cpp)
+  target_include_directories(ironvale-win32 PRIVATE ${CMAKE_SOURCE_DIR})
+  target_link_libraries(ironvale-win32 PRIVATE kx_app_win32 kx_log)
+  if(TARGET engine_showcase)
+    target_link_libraries(ironvale-win32 PRIVATE engine_showcase kx_app_win32)
+    target_compile_definitions(ironvale-win32 PRIVATE IRONVALE_HAVE_SHOWCASE=1)
+  endif()
+endif()
+
 # Building the program alone should also bring its generated assets. The asset
 # tools join the build after this folder, so look for them once all is read.
 function(ironvale_x11_depend_on_assets)

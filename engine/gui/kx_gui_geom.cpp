@@ -80,7 +80,7 @@ void kx_gui_build_item(int item) {
     if (it->align == 2) tx += static_cast<float>(it->w / 2) - em;
     if (it->align == 1) tx += w - 2.0f * em;
     tx += static_cast<float>(it->text_indent) * em;
-    it->text_x = static_cast<int32_t>(tx);
+    it->text_x = tx > 1073741824.0f ? 1073741824 : tx < -1073741824.0f ? -1073741824 : static_cast<int32_t>(tx);
     it->text_y = it->y + it->h / 2;
     it->has_text = type != KX_GUI_IMAGE ? 1 : 0;
 

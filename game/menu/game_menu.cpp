@@ -9,6 +9,8 @@
 #include "engine/app/kx_log.h"
 #include "engine/gui/kx_gui.h"
 #include "game/draw/game_fbo.h"
+#include "game/menu/game_menu_server.h"
+#include "game/net/game_net_connect.h"
 #include "game/sim/game_setup.h"
 #include "game/sim/game_world.h"
 
@@ -48,8 +50,8 @@ void set_modifier(int screen, int style, int incoming, float t) {
     kx_gui_set_param(it, 3, s[6] + s[7] * t);
 }
 
-void on_progress(int, float p) {
-    const float t = p < 0 ? 0 : p > 1 ? 1 : p;
+// The timer hands progress in 0..1 (the end goes to on_end), so no clamp is needed.
+void on_progress(int, float t) {
     set_modifier(game_menu.from, game_menu.style, 0, t);
     set_modifier(game_menu.to, game_menu.style, 1, t);
 }
@@ -111,9 +113,10 @@ void game_menu_init(kx_netman_t* netman) {
     std::snprintf(game_menu.server_host, sizeof game_menu.server_host, "%s", GAME_MENU_DEFAULT_HOST);
     for (const binding_t& b : kBindings) kx_gui_set_handler(b.item, KX_GUI_ON_ACTIVATE, b.fn);
     for (int i : {74, 75, 73}) kx_gui_hide(i);
+    game_menu_server_init();
 }
 
-void game_menu_goto(int screen, int style, int duration_ms) {
+void game_menu_goto(int screen, int style, uint16_t duration_ms) {
     if (game_menu.current == screen) return;
     if (kx_gui.keyboard_mode) {
         const kx_gui_item_t* it = item(screen);
@@ -137,8 +140,7 @@ void game_menu_goto(int screen, int style, int duration_ms) {
         set_flag(s, KX_GUI_HIDDEN, false);
         set_flag(s, KX_GUI_LOCKED, true);
     }
-    const int ms = duration_ms < 1 ? 1 : duration_ms > 65535 ? 65535 : duration_ms;
-    kxTimerStart(&game_menu.timer, static_cast<uint16_t>(ms), code, on_progress, on_end);
+    kxTimerStart(&game_menu.timer, duration_ms, code, on_progress, on_end);
 }
 
 int game_menu_in_transition() { return game_menu.timer.active; }
@@ -152,7 +154,7 @@ void game_menu_multiplayer(int) {
 }
 
 void game_menu_back(int) {
-    const int ms = game_menu.back == GAME_SCREEN_CHAT ? GAME_MENU_CHAT_DURATION : GAME_MENU_DURATION;
+    const uint16_t ms = game_menu.back == GAME_SCREEN_CHAT ? GAME_MENU_CHAT_DURATION : GAME_MENU_DURATION;
     game_menu_goto(game_menu.back, GAME_MENU_STYLE_A, ms);
 }
 
@@ -221,15 +223,22 @@ void game_menu_connect(int) {
         std::memcpy(nm->player_name, name->text, n);
         nm->player_name[n] = 0;
     }
+    // host or host:port; a text that is neither keeps the player here, typing in the field.
+    const char* host = kxAppKeyIsDown(KX_KEY_SHIFT_L) ? "localhost" : game_menu_server_text();
+    char parsed[GAME_NET_HOST_ROOM];
+    int port = 0;
+    if (game_net_parse_server(host, parsed, sizeof parsed, &port) != 0) {
+        if (game_menu_server_typing_item() != GAME_ITEM_SERVER_FIELD) game_menu_server_tab();
+        return;
+    }
     game_menu_goto(GAME_SCREEN_STATUS, GAME_MENU_STYLE_B, GAME_MENU_DURATION);
     if (const kx_gui_item_t* status = item(GAME_ITEM_STATUS)) kx_gui_set_text(GAME_ITEM_STATUS, status->base_text);
-    const char* host = kxAppKeyIsDown(KX_KEY_SHIFT_L) ? "localhost" : game_menu.server_host;
-    char server[KX_NETMAN_NAME_LEN + GAME_MENU_HOST_SIZE];
+    char server[GAME_NET_HOST_ROOM + 8];
     if (game_menu.netman) {
-        kx_netman_connect(game_menu.netman, host, GAME_MENU_PORT);
+        game_net_connect_to(game_menu.netman, host);
         std::snprintf(server, sizeof server, "%s", game_menu.netman->server_name);
     } else {
-        std::snprintf(server, sizeof server, "%s:%d", host, GAME_MENU_PORT);
+        std::snprintf(server, sizeof server, "%s:%d", parsed, port);
     }
     const kx_gui_item_t* word = item(GAME_ITEM_SERVER_WORD);
     kx_gui_printf(GAME_ITEM_SERVER_LINE, "%s: %s", word ? word->text : "", server);

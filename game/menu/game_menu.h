@@ -6,8 +6,11 @@
 // transitions through kx_app's timers, and installs the hooks below for the parts
 // that belong to it. Main thread only.
 // Depends on kx_gui, kx_netman, kx_app (timers, cursor, fullscreen, keys, quit),
-// game_world and game_setup (game_mode, new games), game_fbo (multisampling).
+// game_world and game_setup (game_mode, new games), game_fbo (multisampling),
+// game_menu_server and game_net_connect (the server field, connecting).
 #pragma once
+
+#include <cstdint>
 
 #include "engine/app/kx_app.h"
 #include "engine/net/kx_netman.h"
@@ -38,8 +41,8 @@ enum {
 };
 
 enum { GAME_MENU_STYLE_A = 0, GAME_MENU_STYLE_B = 1 };
-constexpr int GAME_MENU_DURATION = 310;       // ms, every transition but opening the chat
-constexpr int GAME_MENU_CHAT_DURATION = 103;  // ms, opening the chat
+constexpr uint16_t GAME_MENU_DURATION = 310;       // ms, every transition but opening the chat
+constexpr uint16_t GAME_MENU_CHAT_DURATION = 103;  // ms, opening the chat
 constexpr int GAME_MENU_PORT = 25280;
 constexpr const char* GAME_MENU_DEFAULT_HOST = "localhost";
 constexpr int GAME_MENU_HOST_SIZE = 64;
@@ -71,9 +74,10 @@ extern game_menu_t game_menu;
 // 73, 74 and 75. Call after the GUI files are loaded (again after a reload).
 void game_menu_init(kx_netman_t* netman);
 
-// Go to `screen` with a transition of `style` lasting `duration_ms`; nothing when it
-// is already the current screen. A running transition is finished first.
-void game_menu_goto(int screen, int style, int duration_ms);
+// Go to `screen` with a transition of `style` lasting `duration_ms` (0 counts as 1);
+// nothing when it is already the current screen. A running transition is finished
+// first. A screen the GUI does not hold becomes current without drawing anything.
+void game_menu_goto(int screen, int style, uint16_t duration_ms);
 // 1 while a transition runs.
 int game_menu_in_transition();
 

@@ -91,6 +91,8 @@ TEST_F(GuiDraw, TextsAreBuiltOnceAndRebuiltOnlyWhenTheyChange) {
     kx_gui_printf(1, "%s", "Play");
     kx_gui_printf(1, "%s", item(1).text);  // formatting from its own text
     kx_gui_refresh_text(1);
+    kx_gui_update_text(-1, 1);  // indices outside the items are ignored, even forced
+    kx_gui_update_text(kx_gui.count, 1);
     kx_gui_recalc();  // same window, same font: nothing to rebuild
     kx_gui_set_offset(3, 1, 1);
     EXPECT_EQ(builds(), before);
@@ -204,13 +206,15 @@ TEST_F(GuiDraw, DrawnTextsAppearWhereTheirItemsAre) {
         kx_app.time = fr.time;
         glClearColor(0, 0, 0, 1);
         glClear(GL_COLOR_BUFFER_BIT);
+        kx_gui_set_text(8, ("Hidden " + std::to_string(&fr - frames)).c_str());  // a new mesh, left bound
         testing::internal::CaptureStdout();
         kx_gui_render();
-        kx_gui_render();
+        std::vector<uint8_t> mask(kW * kH, 0), image(kW * kH * 4);
+        test_gl_read_rgba(0, 0, kW, kH, image.data());
+        kx_gui_render();  // a second frame, for the log
         const std::string log = testing::internal::GetCapturedStdout();
         EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 
-        std::vector<uint8_t> mask(kW * kH, 0), image(kW * kH * 4);
         const int trim = (~(fr.time >> 8)) & 3;
         for (int i : {2, 3, 4, 5, 6}) {
             const kx_gui_item_t& it = item(i);
@@ -221,7 +225,6 @@ TEST_F(GuiDraw, DrawnTextsAppearWhereTheirItemsAre) {
             expect_text(&mask, font, s, it.align, 0.8f, it.text_x * fr.scale + fr.dx, it.text_y * fr.scale + fr.dy,
                         fr.scale, bytes);
         }
-        test_gl_read_rgba(0, 0, kW, kH, image.data());
         int wrong = 0, white = 0;
         for (int p = 0; p < kW * kH; p++) {
             const bool is_white = image[p * 4] > 250 && image[p * 4 + 1] > 250 && image[p * 4 + 2] > 250;
@@ -239,9 +242,15 @@ TEST_F(GuiDraw, DrawnTextsAppearWhereTheirItemsAre) {
         EXPECT_EQ(out[0] + out[1] + out[2], 0);
         if (fr.images_on) {
             // The image quad sits right of the anchor of item 6 (left-aligned), from the image texture.
+            // It is 0.35 h = 8.4 pixels high each way and as wide (a square image), so it
+            // covers 0..16.8 to the right and -8.4..8.4 around the anchor.
             const kx_gui_item_t& it = item(6);
-            const uint8_t* r = &image[((kH - 1 - it.text_y) * kW + it.text_x + 8) * 4];
-            EXPECT_TRUE(r[0] > 200 && r[1] < 40 && r[2] < 40);
+            auto red = [&](int dx, int dy) {
+                const uint8_t* r = &image[((kH - 1 - (it.text_y + dy)) * kW + it.text_x + dx) * 4];
+                return r[0] > 200 && r[1] < 40 && r[2] < 40;
+            };
+            EXPECT_TRUE(red(0, 0) && red(8, 0) && red(16, 0) && red(8, -8) && red(8, 7));
+            EXPECT_FALSE(red(-1, 0) || red(17, 0) || red(8, -9) || red(8, 8));
         }
         // The blinking tail's line is written once per change, not once per frame.
         const std::string line = "trim_count " + std::to_string(trim) + ", vbo_count " +

@@ -112,6 +112,7 @@ TEST_F(Gui, ItemFileFieldsAspectVerticesAndDefaultHandlers) {
         EXPECT_EQ(item(1).handlers[slot] != nullptr, expected) << slot;
     }
     EXPECT_EQ(item(1).handlers[KX_GUI_ON_BUILD], &kx_gui_build_item);
+    EXPECT_EQ(item(1).text_scale, 0.8f);
     EXPECT_EQ(kx_gui.created, 1);
 }
 
@@ -436,6 +437,8 @@ TEST_F(Gui, QuadsAndTextAnchorsOfTheTypes) {
     // Type 6: knob at x + (w - h) * value.
     v = vertex(6, 6);
     EXPECT_EQ(std::vector<float>(v, v + 8), (std::vector<float>{80 + 32, 40, 0, 1, 0.125f, 0.25f, 0, 0}));
+    v = vertex(6, 11);
+    EXPECT_EQ(std::vector<float>(v, v + 8), (std::vector<float>{80 + 32 + 32, 72, 0, 1, 0.25f, 0.375f, 0, 0}));
     // Type 8: segment 2 of 4 from y to y + em, checked row, extra 1.
     v = vertex(7, 6);
     EXPECT_EQ(std::vector<float>(v, v + 8), (std::vector<float>{160, 40, 0, 1, 0.75f, 0.875f, 0, 1}));

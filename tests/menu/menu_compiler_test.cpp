@@ -72,6 +72,40 @@ TEST(GuiCompiler, WritesTheThreeFileKindsByteForByte) {
     EXPECT_EQ(ag_gui_lang_file(gui, AG_GUI_RU), ru);
 }
 
+// x of "at" as coefficients of (u, W, H); also whole-number and float fields.
+TEST(GuiCompiler, LayoutTermsAddUpAndNumbersParse) {
+    const struct {
+        const char* x;
+        float u, w, h;
+    } kTerms[] = {
+        {.x = "0.5W-12u", .u = -12, .w = 0.5f, .h = 0},
+        {.x = "-u+H", .u = -1, .w = 0, .h = 1},
+        {.x = "2u+3u-W", .u = 5, .w = -1, .h = 0},
+        {.x = "+4u", .u = 4, .w = 0, .h = 0},
+        {.x = "0", .u = 0, .w = 0, .h = 0},
+    };
+    for (const auto& t : kTerms) {
+        ag_gui_t gui;
+        ASSERT_EQ(ag_gui_parse(std::string("item 0 0 container\n  at ") + t.x + " 0 0 0\n", "t", &gui), 0) << t.x;
+        EXPECT_EQ(gui.items[0].layout[0], t.u) << t.x;
+        EXPECT_EQ(gui.items[0].layout[1], t.w) << t.x;
+        EXPECT_EQ(gui.items[0].layout[2], t.h) << t.x;
+    }
+    ag_gui_t gui;
+    ASSERT_EQ(ag_gui_parse("item 0 0 container\n  value -5\n  max 1000000\n  indent -1000000\n", "t", &gui), 0);
+    EXPECT_EQ(gui.items[0].value, -5);
+    EXPECT_EQ(gui.items[0].value_max, 1000000);
+    EXPECT_EQ(gui.items[0].indent, -1000000);
+    EXPECT_EQ(ag_gui_parse("item 0 0 container\n  value 1000001\n", "t", &gui), -1);
+    EXPECT_EQ(ag_gui_parse("item 0 0 container\n  param 0 0 1 1x\n", "t", &gui), -1);
+    EXPECT_EQ(ag_gui_parse("item 0 0 container\r\n  fill\r\n", "t", &gui), 0) << "CRLF lines";
+    ASSERT_EQ(ag_gui_parse("item 0 0 container\n  param 5 6 7 8\n", "t", &gui), 0);
+    EXPECT_EQ(gui.items[0].param[2], 7) << "a container's own modifier is kept";
+    EXPECT_EQ(gui.items[0].param[3], 8);
+    ASSERT_EQ(ag_gui_parse("item 0 0 imagetoggle\n", "t", &gui), 0);
+    EXPECT_EQ(gui.items[0].type, 11);
+}
+
 TEST(GuiCompiler, ConvertsUtf8ToWindows1251) {
     const struct {
         const char* utf8;
@@ -84,6 +118,7 @@ TEST(GuiCompiler, ConvertsUtf8ToWindows1251) {
         {.utf8 = "ü", .cp1251 = nullptr},          // no byte in the code page
         {.utf8 = "\xD0", .cp1251 = nullptr},       // cut sequence
         {.utf8 = "\xD0\x41", .cp1251 = nullptr},   // bad continuation
+        {.utf8 = "\xD0\xD0", .cp1251 = nullptr},   // a lead byte where a continuation belongs
         {.utf8 = "\xF0\x9F\x98\x80", .cp1251 = nullptr},
     };
     for (const auto& c : kCases) {
@@ -122,6 +157,7 @@ TEST(GuiCompiler, RefusesBrokenSources) {
         {"bad link name", "item 0 0 container\nitem 1 1 label\n  nav back=0\n"},
         {"negative link", "item 0 0 container\n  nav down=-1\n"},
         {"three param numbers", "item 0 0 container\n  param 0 0 1\n"},
+        {"five image numbers", "item 0 0 container\n  image 0 0 1 1 1\n"},
         {"value not a number", "item 0 0 container\n  value x\n"},
         {"unknown keyword", "item 0 0 container\n  colour red\n"},
     };

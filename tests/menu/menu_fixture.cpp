@@ -41,7 +41,6 @@ bool menu_gui_open(int w, int h) {
     kxAppUpdateSize(w, h);
     const uint32_t font_tex = kx_tx_load_png("textures/font8cyr.png", 1, 1, nullptr);
     kx_gui.texture = kx_tx_load_png("textures/gui.png", 1, 1, nullptr);
-    F.background = kx_tx_load_png("textures/menu_background.png", 1, 0, nullptr);
     if (!font_tex || !kx_gui.texture || !kx_font_create(&F.font, font_tex, "font/fontcyr.bin", 56, kx_app.em / 10))
         return false;
     kx_text_create_shader("shaders/text.vert.glsl", "shaders/text.frag.glsl");
@@ -62,6 +61,7 @@ const kx_font_t* menu_font() { return &F.font; }
 
 std::vector<uint8_t> menu_gui_draw() {
     const int w = kx_app.width, h = kx_app.height;
+    if (!F.background) F.background = kx_tx_load_png("textures/menu_background.png", 1, 0, nullptr);
     kx_fbo_t fbo{};
     kx_fbo_create(&fbo, 0, KX_FBO_COLOR_TEX, w, h);
     glBindFramebuffer(GL_FRAMEBUFFER, fbo.fbo);

@@ -328,4 +328,30 @@ TEST_F(Menu, OptionsFollowTheirBoxes) {
     EXPECT_STREQ(kx_gui.items[65].text, "");
 }
 
+// A GUI file short of items (27: the options screen would be the first missing one)
+// leaves every menu operation harmless.
+TEST_F(Menu, AShortGuiNeverBreaksTheMenus) {
+    std::vector<uint8_t> file(4 + 64 * 27, 0);
+    file[0] = 27;
+    for (int i = 1; i < 27; i++) file[4 + 64 * i] = 1;  // level 1 labels
+    for (int i = 1; i < 27; i++) file[4 + 64 * i + 8] = 2;
+    ASSERT_EQ(kx_gui_create_mem(file.data(), static_cast<long>(file.size()), "short", menu_font(), menu_font(),
+                                menu_font()),
+              27);
+    game_menu_init(&netman);
+    game_menu_options();
+    EXPECT_EQ(game_menu.current, 27);
+    settle();
+    game_menu_back();
+    settle();
+    game_menu_connect();
+    game_menu_chat_send();
+    game_menu_leave();
+    game_menu_option_multisampling(29);
+    EXPECT_EQ(ms_enabled, 0);
+    game_menu_pause();
+    EXPECT_EQ(game_menu.current, 40);
+    settle();
+}
+
 }  // namespace

@@ -95,11 +95,10 @@ bool to_expr(const std::string& s, float out[3]) {
         size_t j = i + 1;
         while (j < s.size() && s[j] != '+' && s[j] != '-') j++;
         std::string term = s.substr(i, j - i);
-        if (term[0] == '+') term.erase(0, 1);
         const char unit = term.empty() ? 0 : term.back();
         const int slot = unit == 'u' ? 0 : unit == 'W' ? 1 : unit == 'H' ? 2 : -1;
         if (slot >= 0) term.pop_back();
-        if (term.empty() || term == "-") term += "1";
+        if (term.empty() || term == "-" || term == "+") term += "1";
         float v = 0;
         if (!to_float(term, &v) || (slot < 0 && v != 0)) return false;
         if (slot >= 0) out[slot] += v;
@@ -146,7 +145,7 @@ const char* item_line(const std::vector<std::string>& w, const std::vector<bool>
             const size_t eq = w[a].find('=');
             int slot = -1;
             for (int s = 0; s < 4; s++)
-                if (eq != std::string::npos && w[a].compare(0, eq, kNavNames[s]) == 0 && eq == strlen(kNavNames[s]))
+                if (eq != std::string::npos && w[a].compare(0, eq, kNavNames[s]) == 0)
                     slot = s;
             if (slot < 0 || !to_int(w[a].substr(eq + 1), &it->nav[slot]) || it->nav[slot] < 0)
                 return "nav takes down=N up=N right=N left=N";

@@ -1,6 +1,9 @@
 // assetgen: writes the game's whole asset tree (shaders, models, textures,
 // sounds, font, GUI files) from the parameter tables, shader and GUI sources under assets/.
 //   assetgen <source assets dir> <output dir> <font.ttf>
+//   assetgen --icons <source assets dir> <output dir>
+// The second form writes the program icon as <output dir>/<N>x<N>/apps/ironvale.png
+// (the hicolor theme's layout), apart from the tree the game reads.
 // Jobs run on a few threads; every job is deterministic, so the tree is the
 // same bytes on every run. Exit status 0 when every file was written.
 // Depends on every ag_* module and kx_log.
@@ -17,6 +20,7 @@
 #include "tools/assetgen/ag_font.h"
 #include "tools/assetgen/ag_gui.h"
 #include "tools/assetgen/ag_gui_atlas.h"
+#include "tools/assetgen/ag_icon.h"
 #include "tools/assetgen/ag_map.h"
 #include "tools/assetgen/ag_models.h"
 #include "tools/assetgen/ag_ogg.h"
@@ -52,11 +56,30 @@ int write_font_metrics(const fs::path& path, const std::vector<float>& metrics) 
     return (std::fclose(f) == 0 && ok) ? 0 : -1;
 }
 
+int write_icons(const fs::path& src, const fs::path& out) {
+    ag_params_t p;
+    if (ag_params_load(&p, (src / "params" / "textures.txt").c_str())) return 1;
+    const ag_image_t background = ag_tex_menu_background(p);
+    if (ag_params_missing()) return 1;
+    for (int size : AG_ICON_SIZES) {
+        const fs::path dir = out / (std::to_string(size) + "x" + std::to_string(size)) / "apps";
+        std::error_code ec;
+        fs::create_directories(dir, ec);
+        if (ec || ag_png_write((dir / "ironvale.png").c_str(), ag_icon(background, size))) {
+            kxLog("assetgen: can't write the %d-pixel icon in %s \n", size, dir.c_str());
+            return 1;
+        }
+    }
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 4 && std::string(argv[1]) == "--icons") return write_icons(argv[2], argv[3]);
     if (argc != 4) {
-        kxLog("usage: assetgen <source assets dir> <output dir> <font.ttf> \n");
+        kxLog("usage: assetgen <source assets dir> <output dir> <font.ttf> \n"
+              "       assetgen --icons <source assets dir> <output dir> \n");
         return 2;
     }
     const auto started = std::chrono::steady_clock::now();
