@@ -19,6 +19,9 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export ALSOFT_DRIVERS=null
 ctest --test-dir "$BUILD" --output-on-failure -j2 --timeout 300
 
+# The Windows program, cross-built and run under Wine in the same Xvfb.
+IRONVALE_HOST_BUILD=$BUILD scripts/test-windows.sh
+
 if [ -x scripts/fuzz.sh ]; then
   scripts/fuzz.sh
 fi

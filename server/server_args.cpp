@@ -52,10 +52,10 @@ int server_args_parse(int argc, char** argv, server_args_t* args, char* err, int
 const char* server_args_usage() {
     return "Usage: ironvale-server [--port N] [--name TEXT] [--verbose]\n"
            "Dedicated Ironvale game server: relays player states, events and chat.\n"
-           "  --port N     TCP and UDP port to listen on (default 25280)\n"
-           "  --name TEXT  server name sent to joining players (default \"Test Server\", max 31 chars)\n"
-           "  --verbose    also print the network log on standard output\n"
-           "  --help       show this text\n"
-           "  --version    show the version\n"
-           "Stops cleanly on SIGINT or SIGTERM.\n";
+           "  --port N       TCP and UDP port to listen on (default 25280)\n"
+           "  --name TEXT    server name sent to joining players (default \"Test Server\", max 31 chars)\n"
+           "  -v, --verbose  also print the network log on standard output\n"
+           "  -h, --help     show this text\n"
+           "  --version      show the version\n"
+           "One line per event on standard output; stops cleanly on SIGINT or SIGTERM.\n";
 }

@@ -52,7 +52,10 @@ void kxAppZero() {
     kx_app.OnTerm = nop0;
 }
 
+#ifndef _WIN32
+// The Windows shell ends its loop through the window's close message instead.
 void kxAppQuit() { kx_app.quit = 1; }
+#endif
 
 void kxAppUpdateSize(int width, int height) {
     // A zero-sized window (minimised, or a bogus configure) must not divide by zero.

@@ -40,10 +40,13 @@ struct kx_app_t {
     float fps;                      // last published frame count
     char title[KX_APP_TITLE_SIZE];  // window title, rewritten with the frame rate
 
-    // The shell's own handles, opaque here: X11 Display*, Window, GLXContext.
+    // The shell's own handles, opaque here. X11: Display*, Window, GLXContext.
+    // Win32: null, HWND, HGLRC, and the window's HDC. uintptr_t holds an X
+    // Window and a 64-bit HWND alike.
     void* display;
-    unsigned long window;
+    uintptr_t window;
     void* glx_context;
+    void* device_context;
 
     int quit;  // when set, the loop ends at the top of its next pass
 
@@ -138,7 +141,8 @@ constexpr int KX_KEY_SPACE = 32;
 // Log "kxAppZero...", clear kx_app, give every slot a do-nothing default
 // (OnMouseLook stays null).
 void kxAppZero();
-// Set quit; the loop ends at the top of its next pass.
+// End the loop: X11 sets quit (the loop ends at the top of its next pass);
+// Win32 logs "sending QUIT message" and sends the window a close message.
 void kxAppQuit();
 // Store a new drawable size, set the viewport, recompute aspect, em and
 // orientation; OnOrientationChange on a change; OnResize once display_ready.
@@ -165,9 +169,9 @@ void kxAppTerm();
 void kxAppProcessFrame();
 // Sleep ms milliseconds.
 void kxAppSleep(int ms);
-// Ask for vertical sync (does nothing on X11).
+// Ask for vertical sync (does nothing on X11; Win32: when the driver has swap control).
 void kxAppSetVSync(int on);
-// Tell the user something important (X11: logs it).
+// Tell the user something important (X11: logs it; Win32: a message box).
 void kxAppMessage(const char* text);
 // 1 while the key (native code) is held.
 int kxAppKeyIsDown(int key);
@@ -179,6 +183,8 @@ void kxAppUnlockCursor();
 void kxAppSetCursor(int index);
 // Enter (1) or leave (0) fullscreen; nothing when already in that state.
 void kxAppSetFullscreen(int on);
+// Ask for a window of width x height pixels; the new size arrives as a resize (OnResize).
+void kxAppSetWindowSize(int width, int height);
 // Present the back buffer.
 void kxAppSwapBuffers();
 

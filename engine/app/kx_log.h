@@ -15,7 +15,12 @@ void kxLogOpen();
 // printf-like; writes to standard output (and, on Windows, to log.txt while open).
 // Each call is one formatted-output call per stream, so lines from two threads
 // interleave whole.
+#ifdef _WIN32
+// MinGW's own printf (__USE_MINGW_ANSI_STDIO) takes the C99 formats (%zu, %lld).
+void kxLog(const char* format, ...) __attribute__((format(gnu_printf, 1, 2)));
+#else
 void kxLog(const char* format, ...) __attribute__((format(printf, 1, 2)));
+#endif
 
 // Write "LOG END" and close the file; later lines go to standard output only.
 void kxLogClose();

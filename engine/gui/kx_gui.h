@@ -26,7 +26,7 @@ constexpr int KX_GUI_COORDS_RECORD_BYTES = 80; // record size in gui/ironvale.0.
 constexpr int KX_GUI_VERTEX_FLOATS = 8;        // x, y, mode, 1, u, v, highlight, extra (32 bytes)
 constexpr int KX_GUI_LAYOUT_DEPTH = 64;        // parent stack of the layout walk (depths 0..63)
 
-// ---- item types (Part 7.2) -----------------------------------------------------------
+// ---- item types -----------------------------------------------------------
 
 enum {
     KX_GUI_CONTAINER = 0,     // no quads; param = drawing modifier (dx, dy, scale, alpha)
@@ -43,7 +43,7 @@ enum {
     KX_GUI_IMAGE_TOGGLE = 11  // param texture rectangle + box; tap flips 0x2
 };
 
-// ---- flag bits (Part 7.1) ------------------------------------------------------------
+// ---- flag bits ------------------------------------------------------------
 
 enum : uint32_t {
     KX_GUI_HIDDEN = 0x1,           // item and its subtree neither drawn nor hit
@@ -61,7 +61,7 @@ enum : uint32_t {
     KX_GUI_PRESSED = 0x40000       // set / cleared by the pointer handling
 };
 
-// ---- callback slots (Part 7.2) ---------------------------------------------------------
+// ---- callback slots ---------------------------------------------------------
 
 // Every slot has this signature; the argument is the item index.
 typedef void (*kx_gui_handler_t)(int item);
@@ -82,7 +82,7 @@ enum {
 // Navigation link indices into kx_gui_item_t::nav.
 enum { KX_GUI_NAV_DOWN = 0, KX_GUI_NAV_UP = 1, KX_GUI_NAV_RIGHT = 2, KX_GUI_NAV_LEFT = 3 };
 
-// ---- the item record (Part 7.1, fields in order; the tail is this engine's own) -------
+// ---- the item record (fields in file order; the tail is this engine's own) -------
 
 struct kx_gui_item_t {
     int32_t level;       // nesting depth; item 0 is the root
@@ -159,7 +159,7 @@ extern kx_gui_t kx_gui;
 // Vertices per item type (0, 6, 0, 6, 12, 6, 12, 6, 12, 12, 6, 12); 0 outside 0..11.
 int kx_gui_type_vertices(int type);
 
-// ---- Part 7.1: files, layout, texts, flags ----------------------------------------------
+// ---- files, layout, texts, flags ----------------------------------------------
 
 // Destroy any GUI, then read the item file: log "\nCreating GUI (%s) ...\n", reset hover,
 // pressed, images and click sound, keep the three font slots, allocate the items (at most
@@ -215,7 +215,7 @@ int kx_gui_is_hidden(int item);
 void kx_gui_set_click_sound(kx_sound_t* sound);
 void kx_gui_clear_click_sound();
 
-// ---- Part 7.2: rendering ----------------------------------------------------------------
+// ---- rendering ----------------------------------------------------------------
 
 // Build the GUI program (attributes a_pos, a_uv; uniforms u_proj, u_modelview,
 // u_pos_modif, u_sampler) into kx_gui.shader. Returns 1 when it linked.
@@ -230,7 +230,7 @@ void kx_gui_render();
 // has_text.
 void kx_gui_build_item(int item);
 
-// ---- Part 7.2: pointer and keyboard ------------------------------------------------------
+// ---- pointer and keyboard ------------------------------------------------------
 
 // Store the pointer position used by the calls below (window pixels, y from the top).
 void kx_gui_set_pointer(int x, int y);

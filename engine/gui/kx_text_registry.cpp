@@ -71,7 +71,7 @@ int kx_text_registry_parse(const uint8_t* data, long len) {
             return 0;
         }
         const long present = std::min<long>(length, len - at);
-        cut = cut || present < length;
+        cut = cut || present < static_cast<long>(length);
         std::memcpy(buffer + used, data + at, static_cast<size_t>(present));
         at += present;
         entries[held++] = buffer + used;

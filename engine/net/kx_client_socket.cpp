@@ -90,7 +90,7 @@ int kx_client_socket_connect(kx_client_socket_t* sock, const char* host, int por
     sock->status = KX_SOCK_CONNECTING;
     sock->port = port;
     sock->type = type;
-    sock->fd = (int)socket(AF_INET, type, type == KX_SOCK_UDP ? IPPROTO_UDP : IPPROTO_TCP);
+    sock->fd = (kx_socket_t)socket(AF_INET, type, type == KX_SOCK_UDP ? IPPROTO_UDP : IPPROTO_TCP);
     if (sock->fd < 0) {
         int err = kx_sock_errno();
         kx_client_socket_disconnect(sock, KX_SOCK_REASON_SOCKET, err);
@@ -229,19 +229,24 @@ int kx_client_socket_handle_buffer(kx_client_socket_t* sock) {
 int kx_client_socket_poll(kx_client_socket_t* sock) {
     if (sock->status == KX_SOCK_DISCONNECTED) return -1;
     if (sock->status == KX_SOCK_CONNECTING) {
-        fd_set wset;
+        // WinSock reports a failed connect in the exception set, never as writable.
+        fd_set wset, eset;
         FD_ZERO(&wset);
+        FD_ZERO(&eset);
         FD_SET(sock->fd, &wset);
+        FD_SET(sock->fd, &eset);
         struct timeval tv = {0, 5000};
-        int r = select(sock->fd + 1, nullptr, &wset, nullptr, &tv);
+        int r = select((int)sock->fd + 1, nullptr, &wset, &eset, &tv);
         if (r < 0) {
             kx_client_socket_disconnect(sock, KX_SOCK_REASON_SELECT, kx_sock_errno());
             return -1;
         }
-        if (r == 0 || !FD_ISSET(sock->fd, &wset)) return 0;
+        const bool writable = FD_ISSET(sock->fd, &wset), failed = FD_ISSET(sock->fd, &eset);
+        if (r == 0 || (!writable && !failed)) return 0;
         int err = -1;  // a failed query counts as an error
         kx_socklen_t elen = sizeof(err);
         getsockopt(sock->fd, SOL_SOCKET, SO_ERROR, (char*)&err, &elen);
+        if (failed && err == 0) err = -1;  // the failure is certain even without its number
         if (err != 0) {
             kxLog("%s\n", "SOCK CLIENT Error on getsockopt");
             kx_client_socket_disconnect(sock, KX_SOCK_REASON_CONNECT_ERROR, err);

@@ -38,7 +38,7 @@ typedef int (*kx_sock_udp_buf_cb)(void* user, const kx_sockaddr_t* from, const u
 typedef int (*kx_sock_event_cb)(void* user, int a, int b);
 
 struct kx_client_socket_t {
-    int fd;
+    kx_socket_t fd;
     int port;                       // host order
     int status;                     // KX_SOCK_DISCONNECTED / CONNECTED / CONNECTING
     int flags;                      // bit 0: raw mode (no framing; poll does not read)

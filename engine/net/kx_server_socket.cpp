@@ -178,7 +178,7 @@ int kx_server_socket_poll(kx_server_socket_t* server) {
     if (server->fd < 0) return 0;
     // One readiness check instead of an accept and a receive per client that would
     // mostly find nothing: the listening socket first, then every client.
-    int fds[1 + KX_SERVER_MAX_CLIENTS];
+    kx_socket_t fds[1 + KX_SERVER_MAX_CLIENTS];
     uint8_t ready[1 + KX_SERVER_MAX_CLIENTS];
     fds[0] = server->fd;
     for (int i = 0; i < server->client_count; i++) fds[1 + i] = server->clients[i].fd;
@@ -187,7 +187,7 @@ int kx_server_socket_poll(kx_server_socket_t* server) {
     while (ready[0]) {
         kx_sockaddr_t addr;
         kx_socklen_t alen = sizeof(addr);
-        int fd = (int)accept(server->fd, (struct sockaddr*)&addr, &alen);
+        kx_socket_t fd = (kx_socket_t)accept(server->fd, (struct sockaddr*)&addr, &alen);
         if (fd < 0) break;
         char ip[INET_ADDRSTRLEN] = "?";
         inet_ntop(AF_INET, &addr.sin_addr, ip, sizeof(ip));

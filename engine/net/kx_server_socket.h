@@ -21,7 +21,7 @@ typedef int (*kx_server_disconnect_cb)(void* user, int id, int reason);
 
 struct kx_server_client_t {
     int id;
-    int fd;
+    kx_socket_t fd;
     int addr_len;
     int flags;  // KX_SERVER_FLAG_KICK: deferred kick pending; the owner may use higher bits
     kx_sockaddr_t addr;
@@ -33,7 +33,7 @@ struct kx_server_client_t {
 };
 
 struct kx_server_socket_t {
-    int fd;
+    kx_socket_t fd;
     int port;
     int status;
     uint8_t* send_buf;  // KX_NET_SEND_BUF_SIZE bytes, shared by every send

@@ -19,16 +19,18 @@ int kx_sock_startup() {
     started = true;
     return 0;
 }
-int kx_sock_set_nonblocking(int fd) {
+int kx_sock_set_nonblocking(kx_socket_t fd) {
     u_long on = 1;
-    return ioctlsocket(fd, FIONBIO, &on) == 0 ? 0 : -1;
+    return ioctlsocket((SOCKET)fd, FIONBIO, &on) == 0 ? 0 : -1;
 }
-void kx_sock_close(int fd) {
-    if (fd >= 0) closesocket(fd);
+void kx_sock_close(kx_socket_t fd) {
+    if (fd >= 0) closesocket((SOCKET)fd);
 }
 int kx_sock_errno() { return WSAGetLastError(); }
 bool kx_sock_would_block(int err) { return err == WSAEWOULDBLOCK; }
 bool kx_sock_in_progress(int err) { return err == WSAEWOULDBLOCK || err == WSAEINPROGRESS; }
+bool kx_sock_refused(int err) { return err == WSAECONNREFUSED; }
+bool kx_sock_timed_out(int err) { return err == WSAETIMEDOUT; }
 int kx_sock_resolver_errno() { return WSAGetLastError(); }
 static int poll_fds(WSAPOLLFD* p, int n) { return WSAPoll(p, (ULONG)n, 0); }
 typedef WSAPOLLFD kx_pollfd_t;
@@ -37,29 +39,31 @@ typedef WSAPOLLFD kx_pollfd_t;
 #include <unistd.h>
 
 int kx_sock_startup() { return 0; }
-int kx_sock_set_nonblocking(int fd) {
+int kx_sock_set_nonblocking(kx_socket_t fd) {
     int fl = fcntl(fd, F_GETFL, 0);
     if (fl < 0) return -1;
     return fcntl(fd, F_SETFL, fl | O_NONBLOCK) == 0 ? 0 : -1;
 }
-void kx_sock_close(int fd) {
+void kx_sock_close(kx_socket_t fd) {
     if (fd >= 0) close(fd);
 }
 int kx_sock_errno() { return errno; }
 bool kx_sock_would_block(int err) { return err == EAGAIN || err == EWOULDBLOCK; }
 bool kx_sock_in_progress(int err) { return err == EAGAIN || err == EINPROGRESS; }
+bool kx_sock_refused(int err) { return err == ECONNREFUSED; }
+bool kx_sock_timed_out(int err) { return err == ETIMEDOUT; }
 int kx_sock_resolver_errno() { return h_errno; }
 #include <poll.h>
 static int poll_fds(struct pollfd* p, int n) { return poll(p, (nfds_t)n, 0); }
 typedef struct pollfd kx_pollfd_t;
 #endif
 
-int kx_sock_poll_readable(const int* fds, int n, uint8_t* ready) {
+int kx_sock_poll_readable(const kx_socket_t* fds, int n, uint8_t* ready) {
     constexpr int kMax = 64;
     kx_pollfd_t p[kMax];
     if (n > kMax) n = kMax;
     for (int i = 0; i < n; i++) {
-        p[i].fd = fds[i];
+        p[i].fd = (decltype(p[i].fd))fds[i];
         p[i].events = POLLIN;
         p[i].revents = 0;
     }
@@ -75,8 +79,8 @@ int kx_sock_poll_readable(const int* fds, int n, uint8_t* ready) {
     return count;
 }
 
-int kx_sock_open_server(int type, int port, kx_sockaddr_t* addr) {
-    int fd = (int)socket(AF_INET, type, type == SOCK_DGRAM ? IPPROTO_UDP : IPPROTO_TCP);
+kx_socket_t kx_sock_open_server(int type, int port, kx_sockaddr_t* addr) {
+    kx_socket_t fd = (kx_socket_t)socket(AF_INET, type, type == SOCK_DGRAM ? IPPROTO_UDP : IPPROTO_TCP);
     if (fd < 0) {
         kxLog("%s\n", "ERROR opening server socket");
         return -1;
@@ -100,7 +104,7 @@ int kx_sock_open_server(int type, int port, kx_sockaddr_t* addr) {
     return fd;
 }
 
-int kx_sock_queue_flush(int fd, uint8_t* q, int* qlen) {
+int kx_sock_queue_flush(kx_socket_t fd, uint8_t* q, int* qlen) {
     while (*qlen > 0) {
         int n = (int)send(fd, (const char*)q, *qlen, MSG_NOSIGNAL);
         if (n < 0) {
@@ -114,7 +118,7 @@ int kx_sock_queue_flush(int fd, uint8_t* q, int* qlen) {
     return 0;
 }
 
-int kx_sock_send_queued(int fd, uint8_t* q, int* qlen, int cap, const uint8_t* data, int len) {
+int kx_sock_send_queued(kx_socket_t fd, uint8_t* q, int* qlen, int cap, const uint8_t* data, int len) {
     int n = 0;  // bytes the system took; older bytes go first, so a frame never overtakes a queued one
     if (*qlen > 0) {
         int r = kx_sock_queue_flush(fd, q, qlen);

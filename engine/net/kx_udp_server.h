@@ -8,7 +8,7 @@
 #include "engine/net/kx_client_socket.h"
 
 struct kx_udp_server_t {
-    int fd;
+    kx_socket_t fd;
     int port;
     int status;
     uint8_t* buf;  // 2 x KX_NET_SEND_BUF_SIZE bytes: receive half, then send half; owned

@@ -1,10 +1,12 @@
 // GL capability loader: version and extension probing, limits, and the run-time
 // entry points. The probe itself only talks to a kx_gl_driver_t, so it can be run
 // against any version/extension strings; glkxInit hands it the current context.
-// Depends on GL/GLX (glXGetProcAddressARB), kx_log, kx_glcheck.
+// Depends on GL and GLX (glXGetProcAddressARB) or WGL (wglGetProcAddress), kx_log, kx_glcheck.
 #include "engine/render/kx_gl.h"
 
+#ifndef _WIN32
 #include <GL/glx.h>
+#endif
 
 #include <cstdint>
 #include <cstring>
@@ -20,7 +22,23 @@ KX_GL_SHADER_POINTERS(KX_GL_DEFINE)
 KX_GL_BUFFER_POINTERS(KX_GL_DEFINE)
 KX_GL_FRAMEBUFFER_POINTERS(KX_GL_DEFINE)
 #undef KX_GL_DEFINE
+#ifdef _WIN32
+#define KX_GL_DEFINE_MT(type, name) type name = nullptr;
+KX_GL_MULTITEXTURE_POINTERS(KX_GL_DEFINE_MT)
+#undef KX_GL_DEFINE_MT
+#endif
 }  // namespace kx_gl_entry
+
+#ifdef _WIN32
+kx_gl_wgl_t kx_gl_wgl = {1, 0, nullptr, nullptr};
+#else
+kx_gl_wgl_t kx_gl_wgl = {0, 0, nullptr, nullptr};
+#endif
+
+void* kx_gl_proc_or_null(void* proc) {
+    const intptr_t v = reinterpret_cast<intptr_t>(proc);
+    return v >= -1 && v <= 3 ? nullptr : proc;
+}
 
 // Not in the GL 1.1 headers of every platform.
 #ifndef GL_MAX_TEXTURE_MAX_ANISOTROPY_EXT
@@ -203,14 +221,56 @@ void probe_anisotropy() {
     }
 }
 
+#ifdef _WIN32
+#define KX_GL_LOAD_MT(type, name) load(name, #name);
+#else
+// Linked directly here; the names are still asked so both builds probe alike.
+#define KX_GL_LOAD_MT(type, name) drv->get_proc(#name);
+#endif
+void load_multitexture() { KX_GL_MULTITEXTURE_POINTERS(KX_GL_LOAD_MT) }
+#undef KX_GL_LOAD_MT
+
+void probe_swap_control() {
+    kx_gl_wgl.swap_interval = nullptr;
+    if (has("WGL_EXT_swap_control")) {
+        kxLog("%s\n", "WGL_EXT_swap_control is supported. VSync can be configured.");
+        load(kx_gl_wgl.swap_interval, "wglSwapIntervalEXT");
+        kx_gl_wgl.swap_control = kx_gl_wgl.swap_interval != nullptr ? 1 : 0;
+    } else {
+        kxLog("%s\n", "WGL_EXT_swap_control is NOT supported. VSync can NOT be configured.");
+        kx_gl_wgl.swap_control = 0;
+    }
+}
+
+void probe_choose_pixel_format() {
+    kx_gl_wgl.wglChoosePixelFormatARB = nullptr;
+    if (has("WGL_ARB_pixel_format")) {
+        load(kx_gl_wgl.wglChoosePixelFormatARB, "wglChoosePixelFormatARB");
+        kxLog("%s\n", "WGL ChoosePixelFormat is supported");
+    } else {
+        kxLog("%s\n", "WGL ChoosePixelFormat is NOT supported ");
+    }
+}
+
 // The real driver: the context current on this thread.
 const char* real_get_string(GLenum name) { return reinterpret_cast<const char*>(glGetString(name)); }
 void real_get_integer(GLenum name, GLint* out) { glGetIntegerv(name, out); }
+#ifdef _WIN32
+void* real_get_proc(const char* name) {
+    return kx_gl_proc_or_null(reinterpret_cast<void*>(wglGetProcAddress(name)));
+}
+// Same words and box as the Win32 shell's kxAppMessage; the render library does not link the shell.
+void real_message(const char* text) {
+    kxLog("\n\n[Message: %s]\n\n", text);
+    MessageBoxA(GetActiveWindow(), text, "", MB_OK | MB_ICONEXCLAMATION);
+}
+#else
 void* real_get_proc(const char* name) {
     return reinterpret_cast<void*>(glXGetProcAddressARB(reinterpret_cast<const GLubyte*>(name)));
 }
 // Same words as the X11 shell's kxAppMessage; the render library does not link the shell.
 void real_message(const char* text) { kxLog("\n\n[Message: %s]\n\n", text); }
+#endif
 
 }  // namespace
 
@@ -235,11 +295,16 @@ int glkxInitWith(const kx_gl_driver_t* driver) {
     probe_npot();
     probe_multisample();
     probe_limits();
+    if (kx_gl_wgl.probe) {
+        load_multitexture();
+        probe_swap_control();
+    }
     probe_shaders();
     probe_buffers();
     probe_framebuffers();
     probe_anisotropy();
     kxCheckGlError("init_label5");
+    if (kx_gl_wgl.probe) probe_choose_pixel_format();
     drv = nullptr;
     return 1;
 }

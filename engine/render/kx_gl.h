@@ -8,6 +8,12 @@
 #include <GL/gl.h>
 #include <GL/glext.h>
 
+#ifdef _WIN32
+#define KX_GL_WINAPI __stdcall
+#else
+#define KX_GL_WINAPI
+#endif
+
 #include <cstdint>
 
 // Capability flags and limits; one global, filled by glkxInit, read by the renderer
@@ -108,14 +114,48 @@ extern kx_gl_caps_t kx_gl_caps;
     X(PFNGLBLITFRAMEBUFFERPROC, glBlitFramebuffer, "glBlitFramebufferEXT")                    \
     X(PFNGLGENERATEMIPMAPPROC, glGenerateMipmap, "glGenerateMipmapEXT")
 
+// Multitexture (GL 1.3): linked directly on Linux; Windows' opengl32 stops at 1.1,
+// so there they are pointers too, loaded by the WGL steps of the probe.
+#define KX_GL_MULTITEXTURE_POINTERS(X)                          \
+    X(PFNGLACTIVETEXTUREPROC, glActiveTexture)                  \
+    X(PFNGLCLIENTACTIVETEXTUREPROC, glClientActiveTexture)      \
+    X(PFNGLMULTITEXCOORD1FPROC, glMultiTexCoord1f)              \
+    X(PFNGLMULTITEXCOORD1FVPROC, glMultiTexCoord1fv)            \
+    X(PFNGLMULTITEXCOORD2FPROC, glMultiTexCoord2f)              \
+    X(PFNGLMULTITEXCOORD2FVPROC, glMultiTexCoord2fv)            \
+    X(PFNGLMULTITEXCOORD3FPROC, glMultiTexCoord3f)              \
+    X(PFNGLMULTITEXCOORD3FVPROC, glMultiTexCoord3fv)            \
+    X(PFNGLMULTITEXCOORD4FPROC, glMultiTexCoord4f)              \
+    X(PFNGLMULTITEXCOORD4FVPROC, glMultiTexCoord4fv)
+
 namespace kx_gl_entry {
 #define KX_GL_DECLARE(type, name, ext) extern type name;
 KX_GL_SHADER_POINTERS(KX_GL_DECLARE)
 KX_GL_BUFFER_POINTERS(KX_GL_DECLARE)
 KX_GL_FRAMEBUFFER_POINTERS(KX_GL_DECLARE)
 #undef KX_GL_DECLARE
+#ifdef _WIN32
+#define KX_GL_DECLARE_MT(type, name) extern type name;
+KX_GL_MULTITEXTURE_POINTERS(KX_GL_DECLARE_MT)
+#undef KX_GL_DECLARE_MT
+#endif
 }  // namespace kx_gl_entry
 using namespace kx_gl_entry;
+
+// The WGL steps of the probe (Windows): multitexture entry points after the limits, the
+// swap-control probe, and wglChoosePixelFormatARB at the end. Lifetime: the whole run.
+typedef int(KX_GL_WINAPI* kx_gl_swap_interval_fn)(int interval);
+struct kx_gl_wgl_t {
+    int32_t probe;                         // 1: glkxInit runs the WGL steps (set in the Windows build)
+    int32_t swap_control;                  // 1 when "WGL_EXT_swap_control" was found; the shell's vsync reads it
+    kx_gl_swap_interval_fn swap_interval;  // wglSwapIntervalEXT, or null
+    void* wglChoosePixelFormatARB;         // null unless "WGL_ARB_pixel_format" was found
+};
+extern kx_gl_wgl_t kx_gl_wgl;
+
+// A get-proc-address answer with wglGetProcAddress's failure values (0, 1, 2, 3, -1)
+// turned into null; any other value is returned unchanged.
+void* kx_gl_proc_or_null(void* proc);
 
 // What the probe asks of a driver. glkxInit uses the current context; tests hand in
 // their own strings and answers.

@@ -1,6 +1,7 @@
 // Runs the start sequence of ironvale-x11 and prints every callback ("cb <slot> <args>"), line-buffered,
 // so a test can follow what the X11 shell dispatched. Options: --frames (print every OnProcess),
 // --lock (draw every pass, lock the cursor on the first frame), --quit-at-first-process, --title <text>.
+#include <GL/gl.h>
 #include <unistd.h>
 
 #include <climits>
@@ -8,6 +9,7 @@
 #include <cstring>
 
 #include "engine/app/kx_app.h"
+#include "engine/app/kx_glcheck.h"
 #include "engine/app/kx_log.h"
 
 namespace {
@@ -17,9 +19,16 @@ int opt_frames = 0, opt_lock = 0, opt_quit_first = 0, frames = 0;
 void on_init_display() {
     char cwd[PATH_MAX] = "";
     if (!getcwd(cwd, sizeof cwd)) cwd[0] = 0;
-    std::printf("cb OnInitDisplay window=%lu size=%dx%d em=%.2f ready=%d title=<%s> cwd=<%s>\n",
-                kx_app.window, kx_app.width, kx_app.height, kx_app.em, kx_app.display_ready, kx_app.title,
-                cwd);
+    GLint vp[4] = {0, 0, 0, 0};
+    glGetIntegerv(GL_VIEWPORT, vp);
+    std::printf(
+        "cb OnInitDisplay window=%lu size=%dx%d em=%.2f ready=%d title=<%s> cwd=<%s> viewport=%d %d %d %d\n",
+        kx_app.window, kx_app.width, kx_app.height, kx_app.em, kx_app.display_ready, kx_app.title, cwd, vp[0],
+        vp[1], vp[2], vp[3]);
+    // A GL error is reported once, with its label; a clean check says nothing.
+    glEnable(0xFFFF);
+    kxCheckGlError("probe error");
+    kxCheckGlError("probe clean");
     if (opt_lock) kxAppSetContinuous(1);
 }
 
@@ -49,11 +58,16 @@ int main(int argc, char** argv) {
     kx_app.OnInitDisplay = on_init_display;
     kx_app.OnProcess = on_process;
     kx_app.OnTerm = [] { std::printf("cb OnTerm\n"); };
-    kx_app.OnKeyUp = [](int k) { std::printf("cb OnKeyUp %d\n", k); };
+    // Key slots also show the held state; F turns fullscreen on.
+    kx_app.OnKeyDown = [](int k, int first) {
+        std::printf("cb OnKeyDown %d %d held=%d\n", k, first, kxAppKeyIsDown(k));
+        if (k == 'f') kxAppSetFullscreen(1);
+    };
+    kx_app.OnKeyUp = [](int k) { std::printf("cb OnKeyUp %d held=%d\n", k, kxAppKeyIsDown(k)); };
     kx_app.OnChar = [](int c) { std::printf("cb OnChar %d\n", c); };
     // clang-format off
 #define P(slot) kx_app.slot = [](int a, int b) { std::printf("cb " #slot " %d %d\n", a, b); };
-    P(OnResize) P(OnOrientationChange) P(OnKeyDown) P(OnPointerDown) P(OnPointerUp) P(OnPointerMove) P(OnTap)
+    P(OnResize) P(OnOrientationChange) P(OnPointerDown) P(OnPointerUp) P(OnPointerMove) P(OnTap)
     P(OnDragStart) P(OnDragEnd) P(OnDragMove) P(OnLeftDown) P(OnLeftUp) P(OnRightDown) P(OnRightUp)
     P(OnMiddleDown) P(OnMiddleUp) P(OnWheelDown) P(OnWheelUp) P(OnMouseMove) P(OnMouseLook)
 #undef P

@@ -92,14 +92,15 @@ class Shell : public ::testing::Test {
 TEST_F(Shell, StartsInAssetsLogsItsPhasesInOrderAndCloseEndsTheLoopAtOnce) {
     start({"--frames"});
     const std::string home = fs::canonical(dir / long_dir).string(), &out = child.output;
-    EXPECT_TRUE(
-        in_order(out, {":: kxAppInit ::\n", "argv[0]: <" + argv0.substr(0, 127) + "> \n",
-                       "Current dir has been changed to <" + home + "/bin> \n", ":: creating display...\n",
-                       "Creating color map...\n", "glXMakeCurrent (dpy ", "XMapWindow...\n",
-                       "updating size (1024, 600), em=6.00, orient=1 \n", "Done. \n", "--- glkxInit ---\n",
-                       "--- shader init ---\n", "--- textureinit ---\n",
-                       "--- calling kxAppOnInitDisplay ---\n", "cb OnInitDisplay window=",
-                       " size=1024x600 em=6.00 ready=1 title=<Game> cwd=<" + home + "/assets>"}))
+    EXPECT_TRUE(in_order(
+        out, {":: kxAppInit ::\n", "argv[0]: <" + argv0.substr(0, 127) + "> \n",
+              "Current dir has been changed to <" + home + "/bin> \n", ":: creating display...\n",
+              "Creating color map...\n", "glXMakeCurrent (dpy ", "XMapWindow...\n",
+              "updating size (1024, 600), em=6.00, orient=1 \n", "Done. \n", "--- glkxInit ---\n",
+              "--- shader init ---\n", "--- textureinit ---\n", "--- calling kxAppOnInitDisplay ---\n",
+              "cb OnInitDisplay window=",
+              " size=1024x600 em=6.00 ready=1 title=<Game> cwd=<" + home + "/assets> viewport=0 0 1024 600\n",
+              "NTEST: glError (code 1280) on [probe error] \n"}))
         << out;
     XEvent ev{};
     ev.xclient.type = ClientMessage;
@@ -111,6 +112,7 @@ TEST_F(Shell, StartsInAssetsLogsItsPhasesInOrderAndCloseEndsTheLoopAtOnce) {
     XSync(xd, False);
     ASSERT_TRUE(probe_wait_exit(&child));
     EXPECT_EQ(child.exit_status, 0);
+    EXPECT_EQ(out.find("[probe clean]"), std::string::npos);
     const size_t brk = out.find("Breaking app loop by wmDeleteMessage...\n");
     ASSERT_NE(brk, std::string::npos) << out;
     EXPECT_EQ(out.find("cb OnProcess", brk), std::string::npos) << "a frame was drawn after the close";
@@ -130,14 +132,33 @@ TEST_F(Shell, WithoutADisplayTheProgramExitsWithStatusOne) {
     EXPECT_EQ(slurp(dir / "log.txt"), "LOG START\nLOG END\n");
 }
 
-TEST_F(Shell, HeldKeyGivesOneFirstPressThenRepeats) {
+TEST_F(Shell, HeldKeyGivesOneFirstPressThenRepeatsAndFTurnsFullscreenOn) {
     start({});
     key(XK_a, true);
-    expect("cb OnKeyDown 97 1\ncb OnChar 97\n");
+    expect("cb OnKeyDown 97 1 held=1\ncb OnChar 97\n");
     key(XK_a, true);  // still held: a repeat
-    expect("cb OnKeyDown 97 0\ncb OnChar 97\n");
+    expect("cb OnKeyDown 97 0 held=1\ncb OnChar 97\n");
     key(XK_a, false);
-    expect("cb OnKeyUp 97\n");
+    expect("cb OnKeyUp 97 held=0\n");
+    key(XK_f, true);
+    expect("cb OnKeyDown 102 1 held=1\nSetting fullscreen to 1 ...\ncb OnChar 102\n");
+    // Without a window manager the request stays in the window's state property.
+    const Atom state = XInternAtom(xd, "_NET_WM_STATE", False),
+               full = XInternAtom(xd, "_NET_WM_STATE_FULLSCREEN", False);
+    Atom type = 0;
+    int format = 0;
+    unsigned long n = 0, after = 0;
+    unsigned char* data = nullptr;
+    for (int tries = 0; tries < 300 && n == 0; tries++) {  // the probe sends it with its next event poll
+        if (data) XFree(data), data = nullptr;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        ASSERT_EQ(XGetWindowProperty(xd, win, state, 0, 4, False, AnyPropertyType, &type, &format, &n, &after,
+                                     &data),
+                  Success);
+    }
+    ASSERT_EQ(n, 1u);
+    EXPECT_EQ(reinterpret_cast<Atom*>(data)[0], full);
+    XFree(data);
 }
 
 TEST_F(Shell, PressBecomesADragOnlyBeyondSixEmOnEitherAxis) {
@@ -157,6 +178,13 @@ TEST_F(Shell, PressBecomesADragOnlyBeyondSixEmOnEitherAxis) {
                "cb OnLeftUp " + xyb + "\n" + (drag ? "cb OnDragEnd " + xy : std::string("cb OnTap 300 300")) +
                "\ncb OnPointerUp " + xy + "\n");
     }
+    move(300, 200);
+    expect("cb OnPointerMove 300 200\n");
+    // The other buttons and the wheel feed their own slots, y from the bottom, and no press state.
+    for (unsigned int b : {2u, 3u, 4u, 5u}) button(b, true), button(b, false);
+    expect(
+        "cb OnMiddleDown 300 400\ncb OnMiddleUp 300 400\ncb OnRightDown 300 400\ncb OnRightUp 300 400\n"
+        "cb OnWheelUp 300 400\ncb OnWheelDown 300 400\n");
 }
 
 TEST_F(Shell, LockedPointerGivesMouseLookDeltasAndNoPointerCallbacks) {

@@ -3,6 +3,7 @@
 #include "engine/audio/kx_audio.h"
 
 #include <AL/al.h>
+#include <AL/alc.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -106,6 +107,103 @@ TEST_F(Audio, RotationRunsFromAboveFirstSourceToTheLastAndWraps) {
     }
 }
 
+// What init, load, the plays and term leave in the records, in OpenAL and in the log.
+TEST_F(Audio, RecordsSourcesAndBuffersAfterInitLoadPlayAndTerm) {
+    const struct {
+        int format_index, freq_index, first, channels, rate;  // init arguments, the file
+        int format, freq, bits, al_channels, frame_bytes;     // the buffer, the default rate
+        int first_source, rotation[2];                        // where the rotating plays land
+    } cases[] = {
+        // clang-format off
+        {.format_index = 1, .freq_index = 1, .first = 1, .channels = 1, .rate = 44100, .format = AL_FORMAT_MONO16,
+         .freq = 22050, .bits = 16, .al_channels = 1, .frame_bytes = 2, .first_source = 1, .rotation = {2, 3}},
+        {.format_index = 0, .freq_index = 2, .first = 3, .channels = 1, .rate = 22050, .format = AL_FORMAT_MONO8,
+         .freq = 44100, .bits = 8, .al_channels = 1, .frame_bytes = 1, .first_source = 3, .rotation = {4, 5}},
+        {.format_index = 1, .freq_index = 0, .first = 0, .channels = 2, .rate = 11025, .format = AL_FORMAT_STEREO16,
+         .freq = 11025, .bits = 16, .al_channels = 2, .frame_bytes = 4, .first_source = 0, .rotation = {1, 2}},
+        {.format_index = 1, .freq_index = 1, .first = 1, .channels = 3, .rate = 22050, .format = AL_FORMAT_MONO16,
+         .freq = 22050, .bits = 16, .al_channels = 1, .frame_bytes = 2, .first_source = 1, .rotation = {2, 3}},
+        // Indices out of range are held to the nearest valid one.
+        {.format_index = 7, .freq_index = -2, .first = 40, .channels = 1, .rate = 22050, .format = AL_FORMAT_MONO16,
+         .freq = 11025, .bits = 16, .al_channels = 1, .frame_bytes = 2, .first_source = 31, .rotation = {31, 31}},
+        // clang-format on
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.channels * 100000 + c.rate);
+        testing::internal::CaptureStdout();
+        kx_audio_init(c.format_index, c.freq_index, c.first);
+        const std::string path = (dir_ / "t.ogg").string();
+        const int frames = c.rate / 10;
+        std::vector<float> v(static_cast<size_t>(frames) * c.channels, 0.25f);
+        ASSERT_EQ(ag_ogg_write(path.c_str(), v, c.rate, 0.5f, 1, c.channels), 0);
+        kx_sound_t snd{};
+        kx_sound_load_ogg(&snd, path.c_str());
+        const std::string log = testing::internal::GetCapturedStdout();
+        for (const std::string& line : std::vector<std::string>{
+                 "AUDIO: Init Start\nAUDIO: OpenAL has been initialized, sources count = 32 \nAUDIO: max "
+                 "sources: mono=",
+                 "AUDIO: Loading OGG (" + path + "): " + std::to_string(c.freq) + " (snd " +
+                     std::to_string(c.rate) + ") (" + std::to_string(c.channels) + "ch) \n"})
+            EXPECT_NE(log.find(line), std::string::npos) << log;
+        EXPECT_EQ(log.find("mono=0,"), std::string::npos) << "the device's limits are asked for";
+        EXPECT_EQ(log.find("alGetError"), std::string::npos) << "no OpenAL error to report";
+        EXPECT_EQ((std::vector<int>{kx_audio.default_format, kx_audio.default_freq, kx_audio.first_source,
+                                    kx_audio.source_count, snd.freq, snd.format, snd.source, snd.looping,
+                                    snd.playing}),
+                  (std::vector<int>{c.bits == 8 ? AL_FORMAT_MONO8 : AL_FORMAT_MONO16, c.freq, c.first_source,
+                                    32, c.rate, c.format, c.first_source, 0, 0}));
+        ALint freq = 0, bits = 0, channels = 0, size = 0;
+        alGetBufferi(snd.buffer, AL_FREQUENCY, &freq);
+        alGetBufferi(snd.buffer, AL_BITS, &bits);
+        alGetBufferi(snd.buffer, AL_CHANNELS, &channels);
+        alGetBufferi(snd.buffer, AL_SIZE, &size);
+        EXPECT_EQ((std::vector<int>{freq, bits, channels, size}),
+                  (std::vector<int>{c.rate, c.bits, c.al_channels, frames * c.frame_bytes}));
+
+        // Source index: buffer attached?, looping, gain.
+        const auto source_state = [&](int index) {
+            ALint buffer = 0, looping = -1;
+            ALfloat gain = -1;
+            alGetSourcei(kx_audio.sources[index], AL_BUFFER, &buffer);
+            alGetSourcei(kx_audio.sources[index], AL_LOOPING, &looping);
+            alGetSourcef(kx_audio.sources[index], AL_GAIN, &gain);
+            return std::vector<float>{static_cast<float>(buffer == static_cast<ALint>(snd.buffer)),
+                                      static_cast<float>(looping), gain};
+        };
+        kx_sound_play_ex(&snd, 1, 0, 0.25f);
+        EXPECT_EQ((std::vector<int>{snd.source, snd.looping, snd.playing}), (std::vector<int>{0, 1, 1}));
+        EXPECT_EQ(source_state(0), (std::vector<float>{1, AL_TRUE, 0.25f}));
+        kx_sound_play(&snd);
+        EXPECT_EQ((std::vector<int>{snd.source, snd.looping}), (std::vector<int>{c.rotation[0], 0}));
+        EXPECT_EQ(source_state(c.rotation[0]), (std::vector<float>{1, AL_FALSE, 1.0f}));
+        kx_sound_play_ex(&snd, 0, -1, 0.5f);
+        EXPECT_EQ(snd.source, c.rotation[1]);
+        EXPECT_EQ(source_state(c.rotation[1]), (std::vector<float>{1, AL_FALSE, 0.5f}));
+        // A source index past the table plays nothing anywhere.
+        kx_sound_play_ex(&snd, 0, 32, 0.75f);
+        for (int i = 0; i < 32; i++) EXPECT_NE(source_state(i)[2], 0.75f) << i;
+
+        // Unloading one sound deletes its buffer wherever it is attached and leaves another playing.
+        kx_sound_t other{};
+        kx_sound_load_ogg(&other, path.c_str());
+        kx_sound_play_ex(&other, 1, 10, 1.0f);
+        const ALuint buffer = snd.buffer;
+        kx_sound_unload(&snd);
+        ALint state = 0;
+        alGetSourcei(kx_audio.sources[10], AL_SOURCE_STATE, &state);
+        EXPECT_EQ((std::vector<int>{alIsBuffer(buffer), state, static_cast<int>(snd.buffer)}),
+                  (std::vector<int>{AL_FALSE, AL_PLAYING, 0}));
+        testing::internal::CaptureStdout();
+        kx_sound_unload(&other);
+        kx_audio_term();
+        EXPECT_EQ(alcGetCurrentContext(), nullptr);
+        EXPECT_EQ(testing::internal::GetCapturedStdout(),
+                  "kx_audio_t term: \nDelete sources...\nDestroying contexts etc...\ndone.\n");
+        EXPECT_EQ((std::vector<int>{kx_audio.source_count, kx_audio.device == nullptr}),
+                  (std::vector<int>{0, 1}));
+    }
+}
+
 TEST_F(Audio, PlayedSoundIsHeardOnceAtItsPitchAndTwoChannelsStayTwo) {
     const struct {
         int format_index, channels, format;
@@ -114,6 +212,7 @@ TEST_F(Audio, PlayedSoundIsHeardOnceAtItsPitchAndTwoChannelsStayTwo) {
         {0, 1, AL_FORMAT_MONO8},
         {1, 2, AL_FORMAT_STEREO16},  // the tone is on the left only
     };
+    double peak16 = 0;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.format);
         const wave_t w = record(c.format_index, [&] {
@@ -128,6 +227,15 @@ TEST_F(Audio, PlayedSoundIsHeardOnceAtItsPitchAndTwoChannelsStayTwo) {
         EXPECT_NEAR(end - on, 0.4 * kRate, 0.03 * kRate) << "played once, whole";
         EXPECT_NEAR(w.pitch(0, on + 2000, end - 2000), 500.0, 15.0);
         EXPECT_EQ(w.loud(1).first >= 0, c.channels == 1) << "mono plays on both sides, two channels stay two";
+        // 8-bit samples come out centred (a step is 256) and as loud as 16-bit ones.
+        double sum = 0, peak = 0;
+        for (int f = on + 2000; f < end - 2000; f++)
+            sum += w.at(f, 0), peak = std::max(peak, std::abs(1.0 * w.at(f, 0)));
+        EXPECT_NEAR(sum / (end - on - 4000), 0.0, 150.0);  // 8-bit rounding leaves under half a step
+        if (c.format == AL_FORMAT_MONO16) peak16 = peak;
+        if (c.format == AL_FORMAT_MONO8) {
+            EXPECT_NEAR(peak / peak16, 1.0, 0.05);
+        }
     }
 }
 

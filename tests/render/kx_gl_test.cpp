@@ -84,3 +84,65 @@ TEST_F(GlTest, ProbeOfTheRealDriverFillsEveryGroup) {
     KX_GL_FRAMEBUFFER_POINTERS(KX_EXPECT_LOADED)
 #undef KX_EXPECT_LOADED
 }
+
+// The Windows build's extra steps, switched on here against given strings: the ten
+// multitexture names right after the limits, the swap-control probe, and the
+// pixel-format probe after everything else.
+TEST_F(GlTest, WindowsStepsAskInOrderAndSetTheSwapFlag) {
+    struct wgl_case {
+        const char* ext;
+        int32_t swap_control;
+        bool choose_pixel_format;
+        const char* swap_line;
+        const char* pixel_line;
+    };
+    const wgl_case cases[] = {
+        {.ext = "GL_ARB_framebuffer_object WGL_EXT_swap_control WGL_ARB_pixel_format",
+         .swap_control = 1,
+         .choose_pixel_format = true,
+         .swap_line = "WGL_EXT_swap_control is supported. VSync can be configured.\n<wglSwapIntervalEXT>",
+         .pixel_line = "<wglChoosePixelFormatARB>WGL ChoosePixelFormat is supported\n"},
+        {.ext = "GL_ARB_framebuffer_object",
+         .swap_control = 0,
+         .choose_pixel_format = false,
+         .swap_line = "WGL_EXT_swap_control is NOT supported. VSync can NOT be configured.\n",
+         .pixel_line = "WGL ChoosePixelFormat is NOT supported \n"},
+    };
+    const std::string multitexture =
+        "uniform components \n<glActiveTexture><glClientActiveTexture><glMultiTexCoord1f><glMultiTexCoord1fv>"
+        "<glMultiTexCoord2f><glMultiTexCoord2fv><glMultiTexCoord3f><glMultiTexCoord3fv><glMultiTexCoord4f>"
+        "<glMultiTexCoord4fv>";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.ext);
+        const probe_case driver = {"3.0", c.ext, {}, {}};
+        now = &driver;
+        const kx_gl_driver_t drv = {fake_string, fake_integer, fake_proc, fake_message};
+        kx_gl_wgl = {.probe = 1, .swap_control = 1, .swap_interval = nullptr, .wglChoosePixelFormatARB = nullptr};
+        const std::string log = logged([&] { glkxInitWith(&drv); });
+        kx_gl_wgl.probe = 0;
+        const size_t mt = log.find(multitexture), swap = log.find(c.swap_line), shaders = log.find("native GLSL");
+        const size_t pixel = log.find(c.pixel_line), last_check = log.find("Anisotropic texture filter");
+        EXPECT_NE(mt, std::string::npos) << log;
+        EXPECT_EQ(swap, mt + multitexture.size()) << log;
+        EXPECT_LT(swap, shaders);
+        EXPECT_NE(pixel, std::string::npos) << log;
+        EXPECT_LT(last_check, pixel);
+        EXPECT_EQ(kx_gl_wgl.swap_control, c.swap_control);
+        EXPECT_EQ(kx_gl_wgl.swap_interval != nullptr, c.swap_control == 1);
+        EXPECT_EQ(kx_gl_wgl.wglChoosePixelFormatARB != nullptr, c.choose_pixel_format);
+    }
+}
+
+TEST(GlProcAddress, FailureValuesOfWglBecomeNull) {
+    struct row {
+        intptr_t answer, want;
+    };
+    const row rows[] = {
+        {.answer = 0, .want = 0},   {.answer = 1, .want = 0},   {.answer = 2, .want = 0},
+        {.answer = 3, .want = 0},   {.answer = -1, .want = 0},  {.answer = 4, .want = 4},
+        {.answer = -2, .want = -2}, {.answer = 0x7ff6a000, .want = 0x7ff6a000},
+    };
+    for (const auto& r : rows)
+        EXPECT_EQ(reinterpret_cast<intptr_t>(kx_gl_proc_or_null(reinterpret_cast<void*>(r.answer))), r.want)
+            << r.answer;
+}

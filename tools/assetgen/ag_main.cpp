@@ -1,6 +1,9 @@
 // assetgen: writes the game's whole asset tree (shaders, models, textures,
-// sounds, font) from the parameter tables and shader sources under assets/.
+// sounds, font, GUI files) from the parameter tables, shader and GUI sources under assets/.
 //   assetgen <source assets dir> <output dir> <font.ttf>
+//   assetgen --icons <source assets dir> <output dir>
+// The second form writes the program icon as <output dir>/<N>x<N>/apps/ironvale.png
+// (the hicolor theme's layout), apart from the tree the game reads.
 // Jobs run on a few threads; every job is deterministic, so the tree is the
 // same bytes on every run. Exit status 0 when every file was written.
 // Depends on every ag_* module and kx_log.
@@ -15,7 +18,9 @@
 
 #include "engine/app/kx_log.h"
 #include "tools/assetgen/ag_font.h"
+#include "tools/assetgen/ag_gui.h"
 #include "tools/assetgen/ag_gui_atlas.h"
+#include "tools/assetgen/ag_icon.h"
 #include "tools/assetgen/ag_map.h"
 #include "tools/assetgen/ag_models.h"
 #include "tools/assetgen/ag_ogg.h"
@@ -51,11 +56,30 @@ int write_font_metrics(const fs::path& path, const std::vector<float>& metrics) 
     return (std::fclose(f) == 0 && ok) ? 0 : -1;
 }
 
+int write_icons(const fs::path& src, const fs::path& out) {
+    ag_params_t p;
+    if (ag_params_load(&p, (src / "params" / "textures.txt").c_str())) return 1;
+    const ag_image_t background = ag_tex_menu_background(p);
+    if (ag_params_missing()) return 1;
+    for (int size : AG_ICON_SIZES) {
+        const fs::path dir = out / (std::to_string(size) + "x" + std::to_string(size)) / "apps";
+        std::error_code ec;
+        fs::create_directories(dir, ec);
+        if (ec || ag_png_write((dir / "ironvale.png").c_str(), ag_icon(background, size))) {
+            kxLog("assetgen: can't write the %d-pixel icon in %s \n", size, dir.c_str());
+            return 1;
+        }
+    }
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 4 && std::string(argv[1]) == "--icons") return write_icons(argv[2], argv[3]);
     if (argc != 4) {
-        kxLog("usage: assetgen <source assets dir> <output dir> <font.ttf> \n");
+        kxLog("usage: assetgen <source assets dir> <output dir> <font.ttf> \n"
+              "       assetgen --icons <source assets dir> <output dir> \n");
         return 2;
     }
     const auto started = std::chrono::steady_clock::now();
@@ -64,7 +88,7 @@ int main(int argc, char** argv) {
     ag_params_t p;
     for (const char* table : {"textures.txt", "sounds.txt", "models.txt"})
         if (ag_params_load(&p, (src / "params" / table).c_str())) return 1;
-    for (const char* dir : {"shaders", "models", "textures", "sounds", "font"}) {
+    for (const char* dir : {"shaders", "models", "textures", "sounds", "font", "gui"}) {
         std::error_code ec;
         fs::create_directories(out / dir, ec);
         if (ec) {
@@ -115,6 +139,9 @@ int main(int argc, char** argv) {
     model("redcross", [&p] { return ag_model_redcross(p); });
     model("mountains1", [&p] { return ag_model_mountains(p); });
     model("map3", [&p] { return ag_model_map(p); });
+    jobs.push_back({"gui", [src, out] {
+                        return ag_gui_build((src / "gui" / "ironvale.gui").c_str(), (out / "gui").c_str());
+                    }});
     for (const char* sh : kShaders) {
         for (const char* stage : {".vert.glsl", ".frag.glsl"}) {
             const std::string file = std::string(sh) + stage;
@@ -149,6 +176,6 @@ int main(int argc, char** argv) {
         kxLog("assetgen: %d jobs failed, %d parameters missing \n", failures.load(), ag_params_missing());
         return 1;
     }
-    kxLog("assetgen: %zu files in %s (%.0f ms, %u threads) \n", jobs.size() + 1, out.c_str(), ms, threads);
+    kxLog("assetgen: %zu files in %s (%.0f ms, %u threads) \n", jobs.size() + 4, out.c_str(), ms, threads);
     return 0;
 }

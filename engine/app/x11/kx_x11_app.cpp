@@ -42,7 +42,10 @@ void set_argv0_buffer(const char* src) {
 
 // Change to the directory part of argv[0] (taken whole, so a long path still
 // works; the 128-byte buffer only holds what is shown in the log).
+bool g_in_program_dir = false;  // the start-up chdir to argv[0]'s directory worked
+
 void change_to_program_dir(const char* argv0) {
+    g_in_program_dir = false;
     set_argv0_buffer(argv0);
     kxLog("argv[0]: <%s> \n", kx_x11.argv0);
     const std::string path = argv0;
@@ -56,11 +59,35 @@ void change_to_program_dir(const char* argv0) {
         kxLog("Can't change current dir to <%s>, errno=%d \n", dir.c_str(), errno);
         return;
     }
+    g_in_program_dir = true;
     char cwd[PATH_MAX];
     if (getcwd(cwd, sizeof cwd)) {
         set_argv0_buffer(cwd);
         kxLog("Current dir has been changed to <%s> \n", cwd);
     }
+}
+
+// The build tree keeps the assets at <bin>/../assets. An installed game has
+// them under its data folder instead: first as seen from its own bin folder
+// (so a moved install still works), then at the prefix it was built for.
+void change_to_asset_dir() {
+    if (chdir("../assets/") == 0) return;
+    const char* fallbacks[] = {
+#ifdef KX_ASSET_DIR_FROM_BIN
+        g_in_program_dir ? KX_ASSET_DIR_FROM_BIN : nullptr,
+#endif
+#ifdef KX_ASSET_DIR_INSTALLED
+        KX_ASSET_DIR_INSTALLED,
+#endif
+        nullptr};
+    for (const char* dir : fallbacks) {
+        if (dir && chdir(dir) == 0) {
+            char cwd[PATH_MAX];
+            kxLog("Assets are in <%s> \n", getcwd(cwd, sizeof cwd) ? cwd : dir);
+            return;
+        }
+    }
+    kxLog("%s\n", "No asset directory found beside the program. ");
 }
 
 void discard_pending(Display* dpy) {
@@ -177,8 +204,7 @@ int kxAppInit(int argc, char** argv, const char* title) {
 
     // Relative to the program directory chosen above; a missing folder shows
     // later as failed asset loads.
-    if (chdir("../assets/") != 0) {
-    }
+    change_to_asset_dir();
 
     kxLog("%s\n", "--- calling kxAppOnInitDisplay ---");
     kx_app.display_ready = 1;

@@ -1,4 +1,4 @@
-// X11 shell: the cursor table and fullscreen through the EWMH state hints.
+// X11 shell: the cursor table, window size and fullscreen through the EWMH state hints.
 // Depends on: Xlib, kx_app, kx_log.
 #include <X11/Xatom.h>
 
@@ -71,4 +71,10 @@ void kxAppSetFullscreen(int on) {
     ev.xclient.data.l[1] = static_cast<long>(full);
     XSendEvent(dpy, DefaultRootWindow(dpy), False, SubstructureRedirectMask, &ev);
     kx_app.fullscreen = on;
+}
+
+void kxAppSetWindowSize(int width, int height) {
+    Display* dpy = kx_x11_display();
+    if (!dpy || !kx_app.window || width <= 0 || height <= 0) return;
+    XResizeWindow(dpy, kx_x11_window(), static_cast<unsigned>(width), static_cast<unsigned>(height));
 }

@@ -1,0 +1,441 @@
+// The game's network handlers fed through netman's receive path: user list, state
+// broadcast with its events, texts, the chat box, deaths and disconnect messages.
+#include "game/sim/game_tick.h"
+#include "game_net_fixture.h"
+
+namespace {
+
+std::string lines(std::initializer_list<std::string> v) {
+    std::string s;
+    for (const auto& l : v) s += l + "\n";
+    return s;
+}
+
+TEST_F(GameNetTest, UserListFillsNamesResetsColumnsAndLabelsRemoteUsers) {
+    g_ui.text[61] = "Frags\n9\n", g_ui.text[62] = "Deaths\n9\n", g_ui.text[63] = "Ping\n9\n";
+    ThreeUsers();
+    EXPECT_EQ(game_world.connected, 1);
+    EXPECT_EQ(g_ui.text[60], lines({"Name", "Me", "Alice", "Bob"}));
+    EXPECT_EQ(g_ui.text[61], "Frags\n");
+    EXPECT_EQ(g_ui.text[62], "Deaths\n");
+    EXPECT_EQ(g_ui.text[63], "Ping\n");
+    EXPECT_EQ(g_ui.labels[0], "Alice");
+    EXPECT_EQ(g_ui.labels[1], "Bob");
+    EXPECT_EQ(g_ui.labels[2], "");
+    EXPECT_EQ(g_ui.label_calls, 1);
+}
+
+TEST_F(GameNetTest, UserListOfThirtyTwoLabelsOnlyTwelveRemoteSlots) {
+    game_netman.id = 100;
+    bytes_t list = u32s({32});
+    std::string names = "Name\n";
+    for (int i = 0; i < 32; i++) {
+        std::string n = "U" + std::to_string(i);
+        list += u16s({i == 5 ? 100 : 200 + i, 0, 0, 0x100}) + name32(n);
+        names += n + "\n";
+    }
+    Tcp(9, list);
+    EXPECT_EQ(g_ui.text[60], names);
+    const char* want[12] = {"U0", "U1", "U2", "U3", "U4", "U6", "U7", "U8", "U9", "U10", "U11", "U12"};
+    for (int k = 0; k < 12; k++) EXPECT_EQ(g_ui.labels[k], want[k]) << k;
+}
+
+TEST_F(GameNetTest, EmptyBroadcastDeactivatesEverySlotAndFillsTheScoreTable) {
+    ThreeUsers();
+    game_netman.frags = 2, game_netman.deaths = 1;
+    for (int k = 0; k < 12; k++) game_world.slots[k]->active = 1;
+    Udp(25, broadcast(40, 0, {}, 0, {}));
+    for (int k = 0; k < 12; k++) EXPECT_EQ(game_world.slots[k]->active, 0) << k;
+    EXPECT_EQ(game_netman.ping, 40);
+    EXPECT_EQ(g_ui.text[63], lines({"Ping", "40", "30", "50"}));
+    EXPECT_EQ(g_ui.text[61], lines({"Frags", "2", "0", "0"}));
+    EXPECT_EQ(g_ui.text[62], lines({"Deaths", "1", "0", "0"}));
+}
+
+// One entry for Alice (id 18); own ping 40 unless given.
+struct entry_case_t {
+    int health, dead, entry_ping, own_ping;
+    float want_x, want_y;
+    int want_health;
+};
+
+TEST_F(GameNetTest, EntryIsAppliedToItsSlotMovedOnByHalfBothPings) {
+    const entry_case_t cases[] = {
+        // d = 60/2 + 40/2 = 50 ms = 5 ticks: pos + 5 vel.
+        {.health = 30,
+         .dead = 0,
+         .entry_ping = 60,
+         .own_ping = 40,
+         .want_x = 10.5f,
+         .want_y = 19.0f,
+         .want_health = 59},
+        {.health = 60,
+         .dead = 1,
+         .entry_ping = 60,
+         .own_ping = 40,
+         .want_x = 10.5f,
+         .want_y = 19.0f,
+         .want_health = 60},
+        {.health = 75,
+         .dead = 0,
+         .entry_ping = 0,
+         .own_ping = 0,
+         .want_x = 10.0f,
+         .want_y = 20.0f,
+         .want_health = 60},
+        // Each ping halved on its own: 45/2 + 41/2 = 22 + 20 = 42 ms = 4.2 ticks.
+        {.health = 59,
+         .dead = 0,
+         .entry_ping = 45,
+         .own_ping = 41,
+         .want_x = 10.42f,
+         .want_y = 19.16f,
+         .want_health = 59},
+        {.health = -5,
+         .dead = 1,
+         .entry_ping = 1,
+         .own_ping = 1,
+         .want_x = 10.0f,
+         .want_y = 20.0f,
+         .want_health = 59},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.health);
+        ThreeUsers();
+        Tcp(25, broadcast(
+                    c.own_ping, 1,
+                    entry(18, c.entry_ping, 4, 5, state32(c.health, c.dead, 10, 20, 0.1f, -0.2f, 0.3f, 0.4f)),
+                    0, {}));
+        const game_obj_t* s = game_world.slots[0];
+        EXPECT_NEAR(s->pos.x, c.want_x, 1e-5);
+        EXPECT_NEAR(s->pos.y, c.want_y, 1e-5);
+        EXPECT_EQ(s->pos.z, 0.5f);
+        EXPECT_EQ(s->vel.x, 0.1f);
+        EXPECT_EQ(s->vel.y, -0.2f);
+        EXPECT_EQ(s->vel.z, 0.0f);
+        EXPECT_EQ(s->wish_vel.x, 0.3f);
+        EXPECT_EQ(s->wish_vel.y, 0.4f);
+        EXPECT_EQ(s->wish_vel.z, 0.0f);
+        EXPECT_EQ(s->active, 1);
+        EXPECT_EQ(s->health, c.want_health);
+        EXPECT_EQ(s->dead, c.dead);
+        for (int k = 1; k < 12; k++) EXPECT_EQ(game_world.slots[k]->active, 0);
+        const kx_netman_user_t& alice = game_netman.users.items[1];
+        EXPECT_EQ(alice.ping, c.entry_ping);
+        EXPECT_EQ(alice.frags, 4);
+        EXPECT_EQ(alice.deaths, 5);
+        EXPECT_EQ(g_ui.text[61], lines({"Frags", "0", "4", "0"}));
+        EXPECT_EQ(g_ui.text[62], lines({"Deaths", "0", "5", "0"}));
+    }
+}
+
+TEST_F(GameNetTest, UnknownUserLeavesItsSlotAndOddStateLengthsKeepTheWalk) {
+    ThreeUsers();
+    game_world.slots[0]->pos = kx_vec3(7, 7, 7);
+    game_world.slots[0]->active = 0;
+    // Unknown 99 in slot 0; Bob with 40 state bytes (8 extra); Alice with only 16 (no velocity).
+    const bytes_t entries = entry(99, 0, 0, 0, state32(60, 0, 1, 1, 0, 0, 0, 0)) +
+                            entry(19, 20, 1, 1, state32(60, 0, 3, 4, 0.5f, 0, 0, 0) + bytes_t(8, 0xEE)) +
+                            entry(18, 20, 2, 2, u32s({60, 0}) + f32s({5, 6}));
+    Tcp(25, broadcast(20, 3, entries, 0, {}));
+    EXPECT_EQ(game_world.slots[0]->pos.x, 7.0f);
+    EXPECT_EQ(game_world.slots[0]->active, 0);
+    EXPECT_NEAR(game_world.slots[1]->pos.x, 3.0f + 0.5f * 2, 1e-6);  // d = 10 + 10 ms
+    EXPECT_EQ(game_world.slots[1]->active, 1);
+    EXPECT_EQ(game_world.slots[2]->pos.x, 5.0f);
+    EXPECT_EQ(game_world.slots[2]->pos.y, 6.0f);
+    EXPECT_EQ(game_world.slots[2]->vel.x, 0.0f);
+    EXPECT_EQ(g_ui.text[61], lines({"Frags", "0", "2", "1"}));
+}
+
+TEST_F(GameNetTest, CountAboveTwelveAppliesTwelveAndStillReachesTheEvents) {
+    // Fourteen users known; entries for all, then one respawn event.
+    game_netman.id = 17;
+    bytes_t list = u32s({15}) + u16s({17, 0, 0, 0x100}) + name32("Me");
+    bytes_t entries;
+    for (int i = 0; i < 14; i++) {
+        list += u16s({30 + i, 0, 0, 0x100}) + name32("P" + std::to_string(i));
+        entries += entry(30 + i, 0, 0, 0, state32(60, 0, (float)i, 0, 0, 0, 0, 0));
+    }
+    Tcp(9, list);
+    const vec3 marker = game_obj(13)->pos;  // the first object after the slots
+    Tcp(25, broadcast(0, 14, entries, 1, unit(5, 31, 0, 0, kx_vec3(3, 4, 0), kx_vec3(0, 0, 0))));
+    for (int k = 0; k < 12; k++) EXPECT_EQ(game_world.slots[k]->pos.x, (float)k) << k;
+    EXPECT_EQ(game_obj(13)->pos.x, marker.x);
+    EXPECT_EQ(game_obj(13)->pos.y, marker.y);
+    EXPECT_EQ(count_objects(OBJ_FX_RESPAWN), 1);
+}
+
+TEST_F(GameNetTest, NegativeCountIsNoEntriesAndTheEventBlockFollowsTheHeader) {
+    ThreeUsers();
+    for (int k = 0; k < 12; k++) game_world.slots[k]->active = 1;
+    Tcp(25, broadcast(0, -3, {}, 1, unit(5, 18, 0, 0, kx_vec3(3, 4, 0), kx_vec3(0, 0, 0))));
+    for (int k = 0; k < 12; k++) EXPECT_EQ(game_world.slots[k]->active, 0);
+    EXPECT_EQ(count_objects(OBJ_FX_RESPAWN), 1);
+}
+
+TEST_F(GameNetTest, MessagesCutShortChangeNothingBeyondWhatArrived) {
+    ThreeUsers();
+    game_netman.ping = 7;
+    game_world.slots[0]->active = 1;
+    const bytes_t full = broadcast(40, 1, entry(18, 0, 0, 0, state32(60, 0, 1, 2, 0, 0, 0, 0)), 1,
+                                   unit(5, 18, 0, 0, kx_vec3(0, 0, 0), kx_vec3(0, 0, 0)));
+    const int objects = game_world.objects.count;
+    // Shorter than the header (8, or 12 with entries): nothing at all; an entry cut: no events.
+    for (int len : {0, 1, 7, 8, 11, 12 + 20, (int)full.size() - 1}) {
+        SCOPED_TRACE(len);
+        bytes_t cut(full.begin(), full.begin() + len);
+        game_netman.ping = 7;
+        Tcp(25, cut);
+        EXPECT_EQ(game_netman.ping, len < 12 ? 7 : 40);
+        EXPECT_EQ(game_world.objects.count, objects);
+    }
+    Tcp(25, full);
+    EXPECT_EQ(game_world.objects.count, objects + 1);
+}
+
+TEST_F(GameNetTest, ShotEventsBecomeBulletsMovedOnByTheSendersDelay) {
+    ThreeUsers();
+    game_world.player->pos = kx_vec3(0, 0, 0.5f);
+    game_world.camera_pos = kx_vec3(1, 2, 0.9f);
+    const vec3 p = kx_vec3(1, 2, 0.9f), v = kx_vec3(0.25f, 0, -0.01f);
+    const int before = count_objects(OBJ_BULLET);
+    // Alice (18) pings 30 after the user list: d = 15 + 20 = 35 -> 2 x 3.5 = 7 velocities ahead.
+    // Sender 77 is unknown: d = 40 x 3 / 5 = 24 -> 4.8 velocities ahead.
+    Tcp(25, broadcast(40, 0, {}, 5,
+                      unit(1, 18, 18, 0, p, v) + unit(1, 77, 77, 0, p, v) + unit(2, 18, 18, 0, p, v) +
+                          unit(2, 18, 18, 0, kx_vec3(5, 5, 1), v) + unit(7, 18, 18, 0, p, v)));
+    const auto bullets = objects_of(OBJ_BULLET);
+    ASSERT_EQ((int)bullets.size(), before + 4);
+    struct want_t {
+        int kind, id;
+        float x, z;
+    };
+    const want_t want[] = {{.kind = 1, .id = 18, .x = 2.75f, .z = 0.83f},
+                           {.kind = 1, .id = 77, .x = 2.2f, .z = 0.852f},
+                           {.kind = 0, .id = 18, .x = 1.0f, .z = 0.9f},
+                           {.kind = 0, .id = 18, .x = 5.0f, .z = 1.0f}};
+    for (int i = 0; i < 4; i++) {
+        const game_obj_t& b = bullets[before + i];
+        SCOPED_TRACE(i);
+        EXPECT_EQ(b.bullet_kind, want[i].kind);
+        EXPECT_EQ(b.id, want[i].id);
+        EXPECT_NEAR(b.pos.x, want[i].x, 1e-5);
+        EXPECT_NEAR(b.pos.z, want[i].z, 1e-5);
+        EXPECT_EQ(b.radius, 0.01f);
+        EXPECT_EQ(b.vel.x, 0.25f);
+        EXPECT_EQ(b.vel.z, -0.01f);
+        EXPECT_EQ(b.flags, 0);
+    }
+    // Two machine-gun shots, one spread-gun sound for both pellets; gain at the camera.
+    ASSERT_EQ(g_ui.sounds.size(), 3u);
+    EXPECT_EQ(g_ui.sounds[0].sound, GAME_SND_PLAYER_SHOT);
+    EXPECT_EQ(g_ui.sounds[1].sound, GAME_SND_PLAYER_SHOT);
+    EXPECT_EQ(g_ui.sounds[2].sound, GAME_SND_SINGLE_SHOT);
+    EXPECT_FLOAT_EQ(g_ui.sounds[2].gain, 1.0f);
+}
+
+TEST_F(GameNetTest, DeathAndRespawnEventsShowEffectsCountFragsAndTellTheChat) {
+    ThreeUsers();
+    game_netman.frags = 2;
+    game_world.player->pos = kx_vec3(0, 0, 0.5f);
+    game_world.camera_pos = kx_vec3(100, 100, 1);
+    Tcp(25,
+        broadcast(
+            0, 0, {}, 4,
+            unit(4, 18, 18, 17, kx_vec3(1, 1, 0.5f), {}) + unit(4, 19, 19, 18, kx_vec3(2, 2, 0.5f), {}) +
+                unit(4, 19, 19, 99, kx_vec3(3, 3, 0.5f), {}) + unit(5, 18, 0, 0, kx_vec3(3, 4, 0.5f), {})));
+    EXPECT_EQ(game_netman.frags, 3);  // only the kill by our own id counts
+    const auto booms = objects_of(OBJ_FX_EXPLOSION);
+    ASSERT_EQ(booms.size(), 3u);
+    EXPECT_EQ(booms[1].pos.x, 2.0f);
+    const auto spawns = objects_of(OBJ_FX_RESPAWN);
+    ASSERT_EQ(spawns.size(), 1u);
+    EXPECT_EQ(spawns[0].pos.y, 4.0f);
+    EXPECT_EQ(g_ui.text[65], lines({"Me killed Alice", "Alice killed Bob"}));
+    ASSERT_EQ(g_ui.sounds.size(), 4u);
+    EXPECT_EQ(g_ui.sounds[0].sound, GAME_SND_EXPLOSION);
+    EXPECT_EQ(g_ui.sounds[3].sound, GAME_SND_RELOAD);
+    EXPECT_FLOAT_EQ(g_ui.sounds[3].gain, 0.8f);  // 1 / (1 + 0.01 x 25), from the player
+    EXPECT_EQ(g_ui.text[61], lines({"Frags", "3", "0", "0"}));
+}
+
+TEST_F(GameNetTest, BadEventLengthStopsTheEventsAndDumpsTheBlock) {
+    ThreeUsers();
+    const bytes_t units = unit(5, 18, 0, 0, kx_vec3(0, 0, 0), {}) +
+                          unit(5, 18, 0, 0, kx_vec3(0, 0, 0), {}, 41) +
+                          unit(5, 18, 0, 0, kx_vec3(0, 0, 0), {});
+    testing::internal::CaptureStdout();
+    Tcp(25, broadcast(0, 0, {}, 3, units));
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(count_objects(OBJ_FX_RESPAWN), 1);
+    EXPECT_NE(out.find("CRITICAL Warning, event_len=41 instead of 40 \n"), std::string::npos);
+    // The block's first twenty u16: marker, length, code 5, owner 18, then zeros.
+    EXPECT_NE(out.find("518, 261, 40, 0, 5, 18, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, \n"),
+              std::string::npos);
+    EXPECT_EQ(g_ui.text[63], lines({"Ping", "0", "30", "50"}));  // the table is still rebuilt
+}
+
+TEST_F(GameNetTest, EventsClaimedBeyondTheBytesReceivedAreNotRead) {
+    ThreeUsers();
+    const bytes_t two = unit(5, 18, 0, 0, {}, {}) + unit(5, 18, 0, 0, {}, {});
+    // Count 5 with two units; a length claiming 5 units with two present; a dump of a short block.
+    Tcp(25, broadcast(0, 0, {}, 5, two));
+    bytes_t lying = u16s({0, 0}) + u32s({0, 5, 240}) + two;
+    Tcp(25, lying);
+    bytes_t tiny = u16s({0, 0}) + u32s({0, 1, 48}) + u32s({0x01050206, 39});
+    Tcp(25, tiny);
+    EXPECT_EQ(count_objects(OBJ_FX_RESPAWN), 4);
+}
+
+TEST_F(GameNetTest, TextsGreetingAndKillLinesReachTheChatBox) {
+    ThreeUsers();
+    game_world.chat_timer = 3000;
+    Tcp(16, cstr("Alice: hi"));
+    EXPECT_EQ(game_world.chat_timer, 9500);
+    Tcp(16, bytes_t{'h', 'e', 'l', 'l', 'o', 0, 'X', 'Y'});
+    const char raw[] = "no NUL here";
+    Tcp(16, bytes_t(raw, raw + 5));
+    Udp(16, cstr("from a datagram"));  // texts are taken over TCP only
+    Tcp(4, u16s({256, 17}) + name32("Arena"));
+    game_net_local_death(19);
+    game_net_local_death(99);
+    EXPECT_EQ(game_netman.deaths, 2);
+    EXPECT_EQ(g_ui.text[65], lines({"Alice: hi", "hello", "no NU", "Arena", "Killed by Bob "}));
+    EXPECT_EQ(game_world.chat_timer, 12709);  // 9500 -> 11666 -> 12388 -> 12629 -> 12709
+}
+
+struct chat_case_t {
+    const char* name;
+    std::string box;
+    std::vector<std::string> add;
+    std::string want;
+};
+
+TEST_F(GameNetTest, ChatBoxKeepsEightLinesAndItsRoom) {
+    std::string ten, last8;
+    for (int i = 1; i <= 10; i++) ten += "m" + std::to_string(i) + "\n";
+    last8 = ten.substr(ten.find("m3"));
+    const std::string l600(600, 'a'), l600b(600, 'b'), l600c(600, 'c');
+    std::vector<std::string> msgs;
+    for (int i = 1; i <= 10; i++) msgs.push_back("m" + std::to_string(i));
+    const chat_case_t cases[] = {
+        {.name = "first line", .box = "", .add = {"hello"}, .want = "hello\n"},
+        {.name = "ten lines", .box = "", .add = msgs, .want = last8},
+        {.name = "ten after clearing", .box = "\n\n\n\n\n\n\n\n", .add = msgs, .want = last8},
+        {.name = "cleared box, leading break not counted",
+         .box = "\n\n\n\n\n\n\n\n",
+         .add = {"A", "B"},
+         .want = "\n\n\n\n\n\n\nA\nB\n"},
+        {.name = "room before lines",
+         .box = l600 + "\n" + l600b + "\n" + l600c + "\n",
+         .add = {std::string(300, 'e')},
+         .want = l600b + "\n" + l600c + "\n" + std::string(300, 'e') + "\n"},
+        {.name = "over-long line cut",
+         .box = "old\n",
+         .add = {std::string(3000, 'z')},
+         .want = std::string(2046, 'z') + "\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        g_ui.text[65] = c.box;
+        for (const auto& a : c.add) game_chat_add_line(a.c_str());
+        EXPECT_EQ(g_ui.text[65], c.want);
+        EXPECT_LE(g_ui.text[65].size(), 2047u);
+    }
+    game_chat_clear();
+    EXPECT_EQ(g_ui.text[65], "\n\n\n\n\n\n\n\n");
+}
+
+struct disconnect_case_t {
+    int reason, code;
+    const char* want;
+};
+
+TEST_F(GameNetTest, DisconnectShowsTheReasonOnTheStatusScreen) {
+    const disconnect_case_t cases[] = {
+        {.reason = -16, .code = 160, .want = "Socket Protocol version mismatch (Error: -16) (Code: 160)"},
+        {.reason = -33, .code = 512, .want = "Netman Protocol version mismatch (Error: -33) (Code: 512)"},
+        {.reason = -34, .code = 0, .want = "Game protocol version mismatch (Error: -34) (Code: 0)"},
+        {.reason = -7, .code = 1, .want = "Cannot resolve DNS (Error: -7) (Code: 1)"},
+        {.reason = -4, .code = 152, .want = "Lost connection to server (Error: -4) (Code: 152)"},
+        {.reason = -13, .code = ECONNREFUSED, .want = "Connection refused (Error: -13) (Code: 111)"},
+        {.reason = -9, .code = ECONNREFUSED, .want = "Connection refused (Error: -9) (Code: 111)"},
+        {.reason = -13, .code = ETIMEDOUT, .want = "Connection timed out (Error: -13) (Code: 110)"},
+        {.reason = -50, .code = 10000, .want = "Connection timed out (Error: -50) (Code: 10000)"},
+        {.reason = -11, .code = 154, .want = "Disconnected (Error: -11) (Code: 154)"},
+        {.reason = -11, .code = ECONNREFUSED, .want = "Disconnected (Error: -11) (Code: 111)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.want);
+        g_ui.errors = 0, g_ui.text[65] = "chat\n";
+        game_world.game_mode = 3, game_world.connected = 1;
+        GameNetManOnDisconnect(&game_netman, c.reason, c.code);
+        EXPECT_EQ(g_ui.text[38], c.want);
+        EXPECT_EQ(g_ui.text[65], "");
+        EXPECT_EQ(game_world.game_mode, 0);
+        EXPECT_EQ(game_world.connected, 0);
+        EXPECT_EQ(g_ui.errors, 1);
+    }
+    // The player left: the cursor is freed, nothing is shown.
+    g_ui.errors = 0, g_ui.unlocks = 0, g_ui.text[38] = "before", game_world.game_mode = 3,
+    game_world.connected = 1;
+    GameNetManOnDisconnect(&game_netman, -32, 0);
+    EXPECT_EQ(g_ui.text[38], "before");
+    EXPECT_EQ(game_world.game_mode, 3);
+    EXPECT_EQ(game_world.connected, 0);
+    EXPECT_EQ(g_ui.errors, 0);
+    EXPECT_EQ(g_ui.unlocks, 1);
+}
+
+TEST_F(GameNetTest, LocalDeathInTheSimulationCountsAndTellsTheKiller) {
+    ThreeUsers();
+    game_world.player->last_attacker = 18;
+    game_world.player->health = 0;
+    game_death_pass();
+    EXPECT_EQ(game_netman.deaths, 1);
+    EXPECT_EQ(g_ui.text[65], "Killed by Alice \n");
+    ASSERT_EQ(game_world.events.count, 1);
+    EXPECT_EQ(game_world.events.items[0].code, GAME_EV_DIED);
+    EXPECT_EQ(game_world.events.items[0].owner, 17);
+    EXPECT_EQ(game_world.events.items[0].killer, 18);
+}
+
+struct server_case_t {
+    const char* text;
+    int ok;
+    const char* host = "";
+    int port = 0;
+};
+
+TEST(GameNetServerText, HostAndPortAreSplit) {
+    const server_case_t cases[] = {
+        {.text = "localhost", .ok = 0, .host = "localhost", .port = 25280},
+        {.text = " 127.0.0.1:4000 ", .ok = 0, .host = "127.0.0.1", .port = 4000},
+        {.text = "game.example:65535", .ok = 0, .host = "game.example", .port = 65535},
+        {.text = "h:1", .ok = 0, .host = "h", .port = 1},
+        {.text = "h:0", .ok = -1},
+        {.text = "h:65536", .ok = -1},
+        {.text = "h:", .ok = -1},
+        {.text = "h:12a", .ok = -1},
+        {.text = ":4000", .ok = -1},
+        {.text = "   ", .ok = -1},
+        {.text = "h:123456", .ok = -1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        char host[16] = "unchanged";
+        int port = -7;
+        ASSERT_EQ(game_net_parse_server(c.text, host, sizeof host, &port), c.ok);
+        if (c.ok == 0) {
+            EXPECT_STREQ(host, c.host);
+            EXPECT_EQ(port, c.port);
+        }
+    }
+    char small[4];
+    int port = 0;
+    EXPECT_EQ(game_net_parse_server("abcd:5", small, sizeof small, &port), -1);
+    EXPECT_EQ(game_net_parse_server("abc:5", small, sizeof small, &port), 0);
+}
+
+}  // namespace
