@@ -175,9 +175,13 @@ void expect_text(std::vector<uint8_t>* mask, const kx_font_t& f, const std::stri
 TEST_F(GuiDraw, DrawnTextsAppearWhereTheirItemsAre) {
     item_def screen{1, 0}, blink{2, 7, KX_GUI_BLINK}, hidden{1, 1, KX_GUI_HIDDEN}, pic{2, 1};
     pic.image[0] = 0, pic.image[1] = 0, pic.image[2] = 1, pic.image[3] = 1;  // a square image
+    // Images no higher than 0.001 are not drawn: those items keep their texts.
+    item_def quit{2, 1}, label{2, 2, KX_GUI_RIGHT};
+    quit.image[2] = 1, quit.image[3] = 0.001f;
+    label.image[1] = label.image[3] = 0.5f, label.image[2] = 1;
     // 0 root; 1 screen; 2 centred button; 3 left button; 4 right-aligned label; 5 blinking
     // field; 6 button with an image; 7 a hidden container with a button 8 under it.
-    load({item_def{0, 0}, screen, item_def{2, 1, KX_GUI_CENTER}, item_def{2, 1}, item_def{2, 2, KX_GUI_RIGHT}, blink,
+    load({item_def{0, 0}, screen, item_def{2, 1, KX_GUI_CENTER}, quit, label, blink,
           pic, hidden, item_def{2, 1}},
          {"", "", "OK", "Quit", "R", "ab", "Img", "", "Hidden"},
          {fill(), fill(), at_em(2, 2, 10, 3), at_em(2, 6, 10, 3), at_em(14, 2, 10, 3), at_em(14, 6, 10, 3),
@@ -258,6 +262,21 @@ TEST_F(GuiDraw, DrawnTextsAppearWhereTheirItemsAre) {
         EXPECT_NE(log.find(line), std::string::npos) << log;
         EXPECT_EQ(log.find(line), log.rfind(line)) << log;
     }
+}
+
+TEST_F(GuiDraw, ItemsBeforeAnyContainerDrawAtRest) {
+    // A panel at (40, 40)-(120, 80) with no container before it.
+    load({item_def{0, 0}, item_def{1, 3}}, {"", ""}, {fill(), at_em(5, 5, 10, 5)});
+    kx_proj_ortho_pixels();
+    kx_mv_identity();
+    kx_sh_use(&kx_gui.shader);  // what an earlier frame's last container left
+    glUniform4f(kx_gui.shader.slot[KX_SH_U_POS_MODIF], 100.0f, 100.0f, 2.0f, 0.5f);
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    kx_gui_render();
+    auto lit = [](int x, int y) { return (test_gl_pixel(x, kH - 1 - y) >> 8) != 0; };
+    EXPECT_TRUE(lit(40, 40) && lit(119, 79));  // the corner pixels, and none past them
+    EXPECT_FALSE(lit(39, 40) || lit(40, 39) || lit(120, 79) || lit(119, 80) || lit(150, 150));
 }
 
 }  // namespace

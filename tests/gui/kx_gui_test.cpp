@@ -131,7 +131,7 @@ TEST_F(Gui, ItemFileLimitsTypesAndMissingBytes) {
     for (int i : {1, 2}) {
         EXPECT_EQ(item(i).type, KX_GUI_CONTAINER);
         EXPECT_TRUE(item(i).flags & KX_GUI_HIDDEN);
-        EXPECT_EQ(kx_gui_param(&item(i), 2), 1.0f);
+        for (int w = 0; w < 4; w++) EXPECT_EQ(kx_gui_param(&item(i), w), w < 2 ? 0.0f : 1.0f);
     }
     EXPECT_EQ(kx_gui.vertex_count, 12);
 
