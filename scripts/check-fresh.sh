@@ -90,7 +90,7 @@ step_done
 
 step "clone $(git rev-parse --short HEAD) into the root"
 git bundle create "$ROOT/tmp/ironvale.bundle" HEAD >/dev/null 2>&1
-in_root git clone -q /tmp/ironvale.bundle /root/ironvale
+in_root git -c advice.detachedHead=false clone -q /tmp/ironvale.bundle /root/ironvale
 in_root git -C /root/ironvale log --oneline -1
 step_done
 
