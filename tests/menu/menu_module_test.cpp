@@ -142,7 +142,7 @@ TEST_F(Menu, PauseThenOptionsThenBackReturnsToPause) {
     settle();
     game_menu_options();
     settle();
-    game_menu_back();
+    game_menu_escape();  // in the menus Escape goes back
     settle();
     EXPECT_EQ(game_menu.current, 40);
     EXPECT_EQ(screens_shown(), std::vector<int>{40});
