@@ -24,5 +24,9 @@ function(ironvale_test name)
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests
-    PROPERTIES TIMEOUT 300 ENVIRONMENT "IRONVALE_BUILD_DIR=${CMAKE_BINARY_DIR}" ${labels})
+    PROPERTIES TIMEOUT 300 ENVIRONMENT "IRONVALE_BUILD_DIR=${CMAKE_BINARY_DIR}"
+    # Leak checks know the driver libraries' lifetime allocations however ctest is started.
+    ENVIRONMENT_MODIFICATION
+      "LSAN_OPTIONS=set:suppressions=${CMAKE_SOURCE_DIR}/scripts/lsan.supp:print_suppressions=0"
+    ${labels})
 endfunction()

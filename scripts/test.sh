@@ -14,7 +14,8 @@ xvfb_start
 trap xvfb_stop EXIT
 
 export LIBGL_ALWAYS_SOFTWARE=1
-export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+export LSAN_OPTIONS=suppressions=$PWD/scripts/lsan.supp:print_suppressions=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export ALSOFT_DRIVERS=null
 ctest --test-dir "$BUILD" --output-on-failure -j2 --timeout 300

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "engine/app/kx_log.h"
@@ -64,6 +65,52 @@ void start(kx_sound_t* snd, int loop, float gain) {
 
 }  // namespace
 
+int kx_sound_decode_ogg(FILE* fp, std::vector<int16_t>* pcm, int* channels, int* rate) {
+    pcm->clear();
+    OggVorbis_File vf;
+    const ov_callbacks callbacks = {file_read, file_seek, file_close, file_tell};
+    if (ov_open_callbacks(fp, &vf, nullptr, 0, callbacks) != 0) {
+        std::fclose(fp);  // the decoder leaves the file to us when it refuses it
+        kxLog("%s\n", "not an Ogg Vorbis file.");
+        return 0;
+    }
+    const vorbis_info* info = ov_info(&vf, -1);
+    const ogg_int64_t frames = ov_pcm_total(&vf, -1);
+    if (!info || info->channels < 1 || frames < 0) {
+        ov_clear(&vf);
+        kxLog("%s\n", "undecodable.");
+        return 0;
+    }
+    *channels = info->channels;
+    *rate = static_cast<int>(info->rate);
+    kxLog("%d (snd %d) ", kx_audio.default_freq, *rate);
+    kxLog("(%dch) ", *channels);
+
+    // The stream's claimed length bounds the decode but is not trusted for the allocation:
+    // a broken file may claim terabytes. Samples are appended as they are decoded.
+    const uint64_t claimed = std::min<uint64_t>(static_cast<uint64_t>(frames), uint64_t{1} << 40) *
+                             static_cast<uint64_t>(*channels);
+    char chunk[8192];
+    int bitstream = 0;
+    for (uint64_t samples = 0; samples < claimed;) {
+        const int want = static_cast<int>(std::min<uint64_t>(sizeof chunk, (claimed - samples) * 2));
+        const long got = ov_read(&vf, chunk, want, 0, 2, 1, &bitstream);
+        if (got == 0) break;
+        if (got == OV_HOLE) continue;  // a gap in the stream; decoding goes on after it
+        if (got < 0) break;            // a broken stream keeps what was decoded so far
+        const size_t n = static_cast<size_t>(got) / 2;
+        pcm->resize(pcm->size() + n);
+        std::memcpy(pcm->data() + pcm->size() - n, chunk, n * 2);
+        samples += n;
+    }
+    ov_clear(&vf);
+    if (*channels > 2) {
+        pcm->resize(mix_to_mono(pcm->data(), pcm->size() / static_cast<size_t>(*channels), *channels));
+        *channels = 1;
+    }
+    return 1;
+}
+
 void kx_sound_load_ogg(kx_sound_t* snd, const char* path) {
     kxLog("AUDIO: Loading OGG (%s): ", path);
     snd->freq = kx_audio.default_freq;
@@ -74,47 +121,13 @@ void kx_sound_load_ogg(kx_sound_t* snd, const char* path) {
 
     FILE* fp = std::fopen(path, "rb");
     if (!fp) fail("file not found.");
-    OggVorbis_File vf;
-    const ov_callbacks callbacks = {file_read, file_seek, file_close, file_tell};
-    if (ov_open_callbacks(fp, &vf, nullptr, 0, callbacks) != 0) {
-        std::fclose(fp);  // the decoder leaves the file to us when it refuses it
-        fail("not an Ogg Vorbis file.");
-    }
-    const vorbis_info* info = ov_info(&vf, -1);
-    const ogg_int64_t frames = ov_pcm_total(&vf, -1);
-    if (!info || info->channels < 1 || frames < 0) {
-        ov_clear(&vf);
-        fail("undecodable.");
-    }
-    const int channels = info->channels;
-    kxLog("%d (snd %d) ", kx_audio.default_freq, static_cast<int>(info->rate));
-    kxLog("(%dch) ", channels);
-    snd->freq = static_cast<int>(info->rate);
-
-    const size_t size = static_cast<size_t>(channels) * 2 * static_cast<size_t>(frames);
-    std::vector<int16_t> pcm(size / 2);
-    char* data = reinterpret_cast<char*>(pcm.data());
-    size_t pos = 0;
-    int bitstream = 0;
-    // Requests never reach past the end of the array, whatever the stream's length claimed.
-    while (pos < size) {
-        const int want = static_cast<int>(std::min<size_t>(8192, size - pos));
-        const long got = ov_read(&vf, data + pos, want, 0, 2, 1, &bitstream);
-        if (got == 0) break;
-        if (got == OV_HOLE) continue;  // a gap in the stream; decoding goes on after it
-        if (got < 0) break;            // a broken stream keeps what was decoded so far
-        pos += static_cast<size_t>(got);
-    }
-    ov_clear(&vf);
-
-    size_t count = pos / 2;  // 16-bit samples decoded
+    std::vector<int16_t> pcm;
+    int channels = 0;
+    if (!kx_sound_decode_ogg(fp, &pcm, &channels, &snd->freq)) std::exit(1);
+    const size_t count = pcm.size();  // 16-bit samples decoded
     const bool bits8 = kx_audio.default_format == AL_FORMAT_MONO8;
-    if (channels == 2) {
-        snd->format = bits8 ? AL_FORMAT_STEREO8 : AL_FORMAT_STEREO16;
-    } else {
-        if (channels > 2) count = mix_to_mono(pcm.data(), count / channels, channels);
-        snd->format = bits8 ? AL_FORMAT_MONO8 : AL_FORMAT_MONO16;
-    }
+    if (channels == 2) snd->format = bits8 ? AL_FORMAT_STEREO8 : AL_FORMAT_STEREO16;
+    else snd->format = bits8 ? AL_FORMAT_MONO8 : AL_FORMAT_MONO16;
 
     alGenBuffers(1, &snd->buffer);
     if (bits8) {

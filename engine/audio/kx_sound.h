@@ -3,6 +3,10 @@
 // Depends on kx_audio, OpenAL, libvorbisfile and kx_log. Main thread only.
 #pragma once
 
+#include <cstdint>
+#include <cstdio>
+#include <vector>
+
 // One loaded sound; owned by the caller (usually a global), valid until kx_sound_unload.
 struct kx_sound_t {
     int freq;             // sample rate of the buffer
@@ -17,6 +21,12 @@ struct kx_sound_t {
 // files in the stereo format of the same sample size, more channels mixed down to mono.
 // A missing or undecodable file ends the process with exit status 1.
 void kx_sound_load_ogg(kx_sound_t* snd, const char* path);
+
+// Decode a whole Ogg Vorbis stream read from fp (closed here in every case) into 16-bit
+// interleaved samples in *pcm; more than two channels are mixed down to mono. Returns 1 with
+// *pcm, *channels (1 or 2) and *rate set, or 0 with a log line when the stream is not Ogg
+// Vorbis or undecodable. Uses no OpenAL.
+int kx_sound_decode_ogg(FILE* fp, std::vector<int16_t>* pcm, int* channels, int* rate);
 
 // Stop the sound wherever it is attached and delete its buffer.
 void kx_sound_unload(kx_sound_t* snd);

@@ -61,11 +61,11 @@ void kx_vbo_expand_rawmdl(const float* in, uint32_t records, float* out) {
     }
 }
 
-int kx_vbo_try_rawmdl(kx_vbo_t* vbo, const char* path) {
+float* kx_vbo_read_rawmdl(const char* path, uint32_t* records) {
     FILE* f = std::fopen(path, "rb");
     if (f == nullptr) {
         kxLog("Error while creating VBO, missing file [%s] \n", path);
-        return 0;
+        return nullptr;
     }
     constexpr long max_bytes = static_cast<long>(KX_VBO_RAWMDL_MAX_VERTICES) * KX_VBO_RAWMDL_RECORD_BYTES;
     long length = -1;
@@ -76,36 +76,42 @@ int kx_vbo_try_rawmdl(kx_vbo_t* vbo, const char* path) {
         kxLog("Error while creating VBO, model file [%s] is too long (%ld bytes, at most %ld) \n", path, length,
               max_bytes);
         std::fclose(f);
-        return 0;
+        return nullptr;
     }
     if (length % KX_VBO_RAWMDL_RECORD_BYTES != 0) {
         kxLog("Error while creating VBO, model file [%s] is %ld bytes, not whole 32-byte vertices \n", path, length);
         std::fclose(f);
-        return 0;
+        return nullptr;
     }
-    const uint32_t records = static_cast<uint32_t>(length / KX_VBO_RAWMDL_RECORD_BYTES);
-    std::unique_ptr<float[]> raw(new (std::nothrow) float[static_cast<size_t>(records) * 8 + 8]);
-    std::unique_ptr<float[]> staging(new (std::nothrow) float[static_cast<size_t>(records) * 12 + 12]);
+    const uint32_t n = static_cast<uint32_t>(length / KX_VBO_RAWMDL_RECORD_BYTES);
+    std::unique_ptr<float[]> raw(new (std::nothrow) float[static_cast<size_t>(n) * 8 + 8]);
+    std::unique_ptr<float[]> staging(new (std::nothrow) float[static_cast<size_t>(n) * 12 + 12]);
     if (!raw || !staging) {
         kxLog("Error while creating VBO, no memory for [%s] \n", path);
         std::fclose(f);
-        return 0;
+        return nullptr;
     }
     const size_t got = std::fread(raw.get(), 1, static_cast<size_t>(length), f);
     std::fclose(f);
     if (got != static_cast<size_t>(length)) {
         kxLog("Error while creating VBO, short read of [%s] (%zu of %ld bytes) \n", path, got, length);
-        return 0;
+        return nullptr;
     }
-    kx_vbo_expand_rawmdl(raw.get(), records, staging.get());
-    raw.reset();
+    kx_vbo_expand_rawmdl(raw.get(), n, staging.get());
+    *records = n;
+    return staging.release();
+}
 
+int kx_vbo_try_rawmdl(kx_vbo_t* vbo, const char* path) {
+    uint32_t records = 0;
+    std::unique_ptr<float[]> vertices(kx_vbo_read_rawmdl(path, &records));
+    if (!vertices) return 0;
     const kx_vbo_attrib_t attribs[3] = {
         {4, GL_FLOAT, 0, KX_SH_A_POS},
         {3, GL_FLOAT, 4, KX_SH_A_NORM},
         {4, GL_FLOAT, 8, KX_SH_A_UV},
     };
-    kx_vbo_create(vbo, staging.get(), records, 12, GL_TRIANGLES, 3, attribs);
+    kx_vbo_create(vbo, vertices.get(), records, 12, GL_TRIANGLES, 3, attribs);
     return 1;
 }
 

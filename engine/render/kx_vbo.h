@@ -42,6 +42,11 @@ void kx_vbo_create(kx_vbo_t* vbo, const float* data, uint32_t vertex_count, uint
 // 65536 triangles or not a whole number of 32-byte records (vbo untouched).
 int kx_vbo_try_rawmdl(kx_vbo_t* vbo, const char* path);
 
+// Read a .rawmdl file and expand it (kx_vbo_expand_rawmdl) without touching GL. Returns a
+// new[] array of *records * 12 floats owned by the caller, or nullptr with a log line on the
+// failures kx_vbo_try_rawmdl names (*records untouched then).
+float* kx_vbo_read_rawmdl(const char* path, uint32_t* records);
+
 // kx_vbo_try_rawmdl, but a model that cannot be loaded is fatal: exit status 1.
 void kx_vbo_load_rawmdl(kx_vbo_t* vbo, const char* path);
 

@@ -41,9 +41,6 @@ void on_process() {
 
 }  // namespace
 
-// The GL driver and Xlib keep allocations to process exit; those are not this program's leaks.
-extern "C" const char* __asan_default_options() { return "detect_leaks=0"; }
-
 int main(int argc, char** argv) {
     setvbuf(stdout, nullptr, _IOLBF, 0);
     const char* title = "Game";

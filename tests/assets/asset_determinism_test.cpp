@@ -16,7 +16,7 @@ namespace {
 
 int run_generator(const std::string& sources, const fs::path& out) {
     const char* build = std::getenv("IRONVALE_BUILD_DIR");
-    const std::string cmd = "ASAN_OPTIONS=detect_leaks=0 '" + std::string(build ? build : "..") +
+    const std::string cmd = "'" + std::string(build ? build : "..") +
                             "/bin/assetgen' '" + sources + "' '" + out.string() + "' '" + IRONVALE_FONT_FILE +
                             "' > '" + out.string() + ".log' 2>&1";
     return std::system(cmd.c_str());

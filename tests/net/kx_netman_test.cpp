@@ -64,6 +64,19 @@ TEST_F(NetmanClient, GreetingIsAnsweredWithExactlyOneHello) {
     }
 }
 
+// Fills the stack below the caller with non-zero bytes, so a header field left unwritten shows.
+__attribute__((noinline)) void dirty_stack() {
+    volatile uint8_t junk[4096];
+    for (auto& b : junk) b = 0xAB;
+}
+
+TEST_F(NetmanClient, StatesGoOutAsDatagramsWithTheOwnId) {
+    nm.id = 23;
+    dirty_stack();
+    ASSERT_EQ(kx_netman_send_udp(&nm, 24, "abc", 3), 0);
+    EXPECT_EQ(raw_datagram(udp), datagram(0x118, 23, {'a', 'b', 'c'}));
+}
+
 TEST_F(NetmanClient, PingsAreEchoedAndTextsReadOnlyAsFarAsReceived) {
     Feed(frame(0x101, {0x34, 0x12, 40, 0}));
     EXPECT_EQ(raw_frame(peer), frame(0x102, {0x34, 0x12, 40, 0}));

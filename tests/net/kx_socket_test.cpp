@@ -93,6 +93,7 @@ TEST_F(Net, FramesAndTheirLimitsOnBothSplitters) {
     } cases[] = {
         {"frames coalesced and split across receives", three, 3, three.size() - 20, {}},
         {"zero length", frame(0x111, {}), 1, 0, {}},
+        {"a lone first byte", frame(0x114, seq(5, 4)), 1, 1, {}},
         {"length 8193", frame(0x112, {}, 2, 8193), 0, 0, {{-17, 161}}},
         {"version 3", frame(0x113, {}, 3, 4), 0, 0, {{-16, 160}}},
         {"99 frames", ninety_nine, 99, 0, {{1, 165}}},
@@ -140,6 +141,7 @@ TEST_F(Net, FramesBothWaysBetweenClientAndServer) {
 
 TEST_F(Net, ClientEndsOnceWhenThePeerClosesAndTermWithoutConnectOnlyLogs) {
     ConnectRaw();
+    EXPECT_EQ(g_connects, (pairs_t{{0, 0}}));
     raw_close(peer);
     ASSERT_TRUE(PollClient([&] { return !g_ends.empty(); }));
     kx_client_socket_disconnect(&cli, -32, 0);
@@ -151,6 +153,24 @@ TEST_F(Net, ClientEndsOnceWhenThePeerClosesAndTermWithoutConnectOnlyLogs) {
     kx_client_socket_term(&fresh);
     EXPECT_EQ(g_ends.size(), 1u);
     EXPECT_EQ(fresh.recv_buf, nullptr);
+}
+
+TEST_F(Net, RawModeSendsBareBytesAndLeavesReceivingToTheOwner) {
+    ConnectRaw();
+    cli.flags = KX_SOCK_FLAG_RAW;
+    ASSERT_EQ(kx_client_socket_send(&cli, 0x105, "ABCDEFGH", 8), 0);
+    bytes_t got;
+    ASSERT_TRUE(raw_read(peer, 8, &got));
+    EXPECT_EQ(got, bytes_t({'A', 'B', 'C', 'D', 'E', 'F', 'G', 'H'}));
+    ASSERT_TRUE(raw_send(peer, frame(0x110, {1})));
+    ASSERT_TRUE(net_wait([&] { return raw_pending(cli.fd) == 9; }));
+    EXPECT_EQ(kx_client_socket_poll(&cli), 0);
+    EXPECT_EQ(raw_pending(cli.fd), 9);  // left for the owner
+    EXPECT_TRUE(g_frames.empty());
+    // Framed again, the header replaces the bare bytes: flags are 0, not "GH".
+    cli.flags = 0;
+    ASSERT_EQ(kx_client_socket_send(&cli, 0x110, "\x01", 1), 0);
+    EXPECT_EQ(raw_frame(peer), frame(0x110, {1}));
 }
 
 // Frames go out until the system takes only part of one, then two more; all arrive whole and in order.
@@ -213,7 +233,8 @@ TEST_F(Net, DatagramsAreCheckedAgainstTheBytesReceived) {
         bool to_client, to_server;
     } cases[] = {
         {"15 bytes", bytes_t(15, 2), false, false},
-        {"len beyond the bytes", datagram(0x119, 18, {1, 2, 3, 4}, 2, 100), false, false},
+        {"len one beyond the bytes", datagram(0x119, 18, {1, 2, 3, 4}, 2, 5), false, false},
+        {"header alone", datagram(0x119, 18, {}), true, true},
         {"version 1", datagram(0x119, 18, {1, 2}, 1), false, true},
         {"valid", datagram(0x119, 18, {1, 2, 3, 4}), true, true},
     };
@@ -231,6 +252,8 @@ TEST_F(Net, DatagramsAreCheckedAgainstTheBytesReceived) {
         }
     }
     EXPECT_EQ(cli.status, KX_SOCK_CONNECTED);
+    const kx_sockaddr_t nowhere = raw_loopback(0);  // port 0 cannot be sent to
+    EXPECT_EQ(kx_udp_server_send(&udp, &nowhere, empty, nullptr), -1);
 }
 
 }  // namespace

@@ -1,22 +1,53 @@
-// Current matrices and the rectangle: the frustum for landscape and portrait windows,
-// and rectangles drawn with mirrored corners.
+// Current matrices and the rectangle: every projection and model-view step as a whole
+// matrix, and rectangles drawn with mirrored corners.
 #include "engine/render/kx_matrices.h"
+
+#include <array>
 
 #include "engine/app/kx_app.h"
 #include "engine/render/kx_gl.h"
 #include "engine/render/kx_tx.h"
 #include "tests/render/render_fixture.h"
 
-TEST(KxMatrices, FrustumIsShapedToTheWindow) {
-    // Window width and height, the frustum's half width and half height: the long side gets the size.
-    const float cases[][4] = {{1280, 720, 1.5f, 0.84375f}, {720, 1280, 0.84375f, 1.5f}};
-    for (const auto& [w, h, half_w, half_h] : cases) {
-        kx_app.width = static_cast<int>(w);
-        kx_app.height = static_cast<int>(h);
-        kx_proj_frustum(1.5f, 0.5f, 800.0f);
-        EXPECT_NEAR(kx_matrices.proj.m[0], 1.0f / half_w, 1e-5f) << w;
-        EXPECT_NEAR(kx_matrices.proj.m[5], 1.0f / half_h, 1e-5f) << w;
+// Whole matrices (column-major), worked out by hand from the window size and the arguments.
+TEST(KxMatrices, ProjectionsAndModelViewSteps) {
+    const float f_near = -800.5f / 799.5f, f_far = -800.0f / 799.5f, two_thirds = 2.0f / 3,
+                long_side = 2 / 1.6875f;
+    struct {
+        const char* name;
+        int width, height;
+        void (*set)();
+        std::array<float, 16> want;
+    } cases[] = {
+        // clang-format off
+        // The long side gets the size: half extents 1.5 and 0.84375.
+        {"frustum 1280x720", 1280, 720, [] { kx_proj_frustum(1.5f, 0.5f, 800.0f); },
+         {two_thirds, 0, 0, 0, 0, long_side, 0, 0, 0, 0, f_near, -1, 0, 0, f_far, 1}},
+        {"frustum 720x1280", 720, 1280, [] { kx_proj_frustum(1.5f, 0.5f, 800.0f); },
+         {long_side, 0, 0, 0, 0, two_thirds, 0, 0, 0, 0, f_near, -1, 0, 0, f_far, 1}},
+        {"frustum of a minimised window", 0, 0, [] { kx_proj_frustum(2.0f, 1.0f, 3.0f); },
+         {0.5f, 0, 0, 0, 0, 0.5f, 0, 0, 0, 0, -2, -1, 0, 0, -3, 1}},
+        {"frustum of a window without height", 100, 0, [] { kx_proj_frustum(2.0f, 1.0f, 3.0f); },
+         {0.5f, 0, 0, 0, 0, 0.5f, 0, 0, 0, 0, -2, -1, 0, 0, -3, 1}},
+        {"pixels, origin top left", 640, 480, kx_proj_ortho_pixels,
+         {2 / 640.0f, 0, 0, 0, 0, -2 / 480.0f, 0, 0, 0, 0, -0.01f, 0, -1, 1, 0, 1}},
+        {"unit square", 640, 480, kx_proj_ortho_unit,
+         {2, 0, 0, 0, 0, 2, 0, 0, 0, 0, -0.01f, 0, -1, -1, 0, 1}},
+        // clang-format on
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        kx_app.width = c.width, kx_app.height = c.height;
+        c.set();
+        for (int i = 0; i < 16; i++) EXPECT_NEAR(kx_matrices.proj.m[i], c.want[i], 1e-6f) << i;
     }
+    // Translate, scale, then a quarter turn about z, each applied after what came before.
+    kx_mv_identity();
+    kx_mv_translate(1, 2, 3);
+    kx_mv_scale(2);
+    kx_mv_rotate(1.5707963f, 0, 0, 1);
+    const float want[16] = {0, 2, 0, 0, -2, 0, 0, 0, 0, 0, 2, 0, 1, 2, 3, 1};
+    for (int i = 0; i < 16; i++) EXPECT_NEAR(kx_matrices.modelview.m[i], want[i], 1e-6f) << i;
 }
 
 TEST_F(GlTest, MirroredRectanglesStayVisible) {

@@ -5,6 +5,7 @@
 #include <array>
 #include <iterator>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -28,29 +29,76 @@ uint32_t capture(int width, int height, int channels, int, int, const unsigned c
 
 }  // namespace
 
+GLint tex_param(GLenum name) {
+    GLint v = 0;
+    glGetTexParameteriv(GL_TEXTURE_2D, name, &v);
+    return v;
+}
+
 TEST_F(GlTest, TextureRulesBySizeAndFlags) {
-    // Width, height, smooth, clamp; then magnification, minification, wrap, level 1 width (0: no mipmaps).
-    const int cases[][8] = {
-        {256, 256, 1, 0, GL_LINEAR, GL_LINEAR_MIPMAP_LINEAR, GL_REPEAT, 128},
-        {64, 64, 1, 1, GL_LINEAR, GL_LINEAR_MIPMAP_LINEAR, GL_CLAMP_TO_EDGE, 32},
-        {512, 256, 1, 0, GL_LINEAR, GL_LINEAR, GL_CLAMP_TO_EDGE, 0},
-        {100, 100, 1, 0, GL_LINEAR, GL_LINEAR, GL_REPEAT, 0},
-        {64, 64, 0, 0, GL_NEAREST, GL_LINEAR, GL_REPEAT, 0},
+    struct {
+        int w, h, channels, smooth, clamp;
+        GLint mag, min, wrap, level1_width, format;  // level1_width 0: no mipmaps
+    } cases[] = {
+        // clang-format off
+        {.w = 256, .h = 256, .channels = 3, .smooth = 1, .clamp = 0, .mag = GL_LINEAR,
+         .min = GL_LINEAR_MIPMAP_LINEAR, .wrap = GL_REPEAT, .level1_width = 128, .format = GL_RGB},
+        {.w = 64, .h = 64, .channels = 4, .smooth = 1, .clamp = 1, .mag = GL_LINEAR,
+         .min = GL_LINEAR_MIPMAP_LINEAR, .wrap = GL_CLAMP_TO_EDGE, .level1_width = 32, .format = GL_RGBA},
+        {.w = 512, .h = 256, .channels = 1, .smooth = 1, .clamp = 0, .mag = GL_LINEAR, .min = GL_LINEAR,
+         .wrap = GL_CLAMP_TO_EDGE, .level1_width = 0, .format = GL_LUMINANCE},
+        {.w = 100, .h = 100, .channels = 2, .smooth = 1, .clamp = 0, .mag = GL_LINEAR, .min = GL_LINEAR,
+         .wrap = GL_REPEAT, .level1_width = 0, .format = GL_LUMINANCE_ALPHA},
+        {.w = 64, .h = 64, .channels = 3, .smooth = 0, .clamp = 0, .mag = GL_NEAREST, .min = GL_LINEAR,
+         .wrap = GL_REPEAT, .level1_width = 0, .format = GL_RGB},
+        {.w = 0, .h = 0, .channels = 3, .smooth = 1, .clamp = 0, .mag = GL_LINEAR, .min = GL_LINEAR,
+         .wrap = GL_REPEAT, .level1_width = 0, .format = GL_RGB},
+        // clang-format on
     };
-    auto p = [](GLenum name) {
-        GLint v = 0;
-        glGetTexParameteriv(GL_TEXTURE_2D, name, &v);
-        return v;
-    };
-    for (const auto& [w, h, smooth, clamp, mag, min, wrap, level1] : cases) {
-        SCOPED_TRACE(testing::Message() << w << "x" << h << " smooth " << smooth << " clamp " << clamp);
-        const uint32_t name = kx_tx_create(w, h, 3, smooth, clamp, nullptr);  // left bound
-        EXPECT_EQ((std::array{p(GL_TEXTURE_MAG_FILTER), p(GL_TEXTURE_MIN_FILTER), p(GL_TEXTURE_WRAP_S),
-                              p(GL_TEXTURE_WRAP_T)}),
-                  (std::array{mag, min, wrap, wrap}));
-        GLint width1 = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message()
+                     << c.w << "x" << c.h << " smooth " << c.smooth << " clamp " << c.clamp);
+        const uint32_t name = kx_tx_create(c.w, c.h, c.channels, c.smooth, c.clamp, nullptr);  // left bound
+        EXPECT_EQ((std::array{tex_param(GL_TEXTURE_MAG_FILTER), tex_param(GL_TEXTURE_MIN_FILTER),
+                              tex_param(GL_TEXTURE_WRAP_S), tex_param(GL_TEXTURE_WRAP_T)}),
+                  (std::array{c.mag, c.min, c.wrap, c.wrap}));
+        GLint width1 = 0, format = 0;
         glGetTexLevelParameteriv(GL_TEXTURE_2D, 1, GL_TEXTURE_WIDTH, &width1);
-        EXPECT_EQ(width1, level1);
+        EXPECT_EQ(width1, c.level1_width);
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_INTERNAL_FORMAT, &format);
+        if (c.w) {
+            EXPECT_EQ(format, c.format);
+        }
+        kx_tx_destroy(name);
+    }
+}
+
+// Quality levels: 0 nearest, 1 trilinear, n trilinear with anisotropy n up to the driver's most.
+TEST_F(GlTest, QualityLevelsRefilterATexture) {
+    struct {
+        int level, max_anisotropy;
+        GLint mag, min;
+        float anisotropy;
+    } cases[] = {
+        // clang-format off
+        {.level = 0, .max_anisotropy = 16, .mag = GL_NEAREST, .min = GL_NEAREST_MIPMAP_NEAREST, .anisotropy = 1},
+        {.level = 1, .max_anisotropy = 16, .mag = GL_LINEAR, .min = GL_LINEAR_MIPMAP_LINEAR, .anisotropy = 1},
+        {.level = 4, .max_anisotropy = 16, .mag = GL_LINEAR, .min = GL_LINEAR_MIPMAP_LINEAR, .anisotropy = 4},
+        {.level = 16, .max_anisotropy = 16, .mag = GL_LINEAR, .min = GL_LINEAR_MIPMAP_LINEAR, .anisotropy = 16},
+        {.level = 8, .max_anisotropy = 2, .mag = GL_LINEAR, .min = GL_LINEAR_MIPMAP_LINEAR, .anisotropy = 2},
+        {.level = 8, .max_anisotropy = 0, .mag = GL_LINEAR, .min = GL_LINEAR_MIPMAP_LINEAR, .anisotropy = 1},
+        // clang-format on
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "level " << c.level << ", driver most " << c.max_anisotropy);
+        const uint32_t name = kx_tx_create(8, 8, 3, 0, 0, nullptr);
+        glBindTexture(GL_TEXTURE_2D, 0);
+        kx_gl_caps.max_anisotropy = c.max_anisotropy;
+        kx_tx_set_quality(name, GL_TEXTURE_2D, c.level);  // binds it
+        float anisotropy = 0;
+        glGetTexParameterfv(GL_TEXTURE_2D, 0x84FE, &anisotropy);
+        EXPECT_EQ(std::tuple(tex_param(GL_TEXTURE_MAG_FILTER), tex_param(GL_TEXTURE_MIN_FILTER), anisotropy),
+                  std::tuple(c.mag, c.min, c.anisotropy));
         kx_tx_destroy(name);
     }
 }

@@ -2,6 +2,7 @@
 // attributes when a model is drawn and read back.
 #include "engine/render/kx_vbo.h"
 
+#include <array>
 #include <cstring>
 #include <string>
 #include <utility>
@@ -22,6 +23,15 @@ TEST_F(GlTest, WhichModelFilesLoad) {
     }
 }
 
+TEST(KxVbo, RecordsExpandToPositionNormalAndUvVectors) {
+    const float in[2][8] = {{1, 2, 3, 4, 5, 6, 7, 8}, {-1, -2, -3, -4, -5, -6, -7, -8}};
+    std::array<float, 24> out;
+    out.fill(99);
+    kx_vbo_expand_rawmdl(&in[0][0], 2, out.data());
+    EXPECT_EQ(out, (std::array<float, 24>{1,  2,  3,  1, 4,  5,  6,  0, 7,  8,  0, 0,  //
+                                          -1, -2, -3, 1, -4, -5, -6, 0, -7, -8, 0, 0}));
+}
+
 TEST_F(GlTest, ModelFeedsPositionNormalAndUv) {
     // Shows what arrives: red = normal x, green = u, blue = v, alpha = position w (the loader's 1).
     kx_sh_t sh;
@@ -39,6 +49,7 @@ TEST_F(GlTest, ModelFeedsPositionNormalAndUv) {
                                     {0, -1, 0, .5f, 0, 0, .25f, .75f},
                                     {-1, 0, 0, .5f, 0, 0, .25f, .75f}};
     kx_vbo_t vbo;
+    std::memset(&vbo, 0, sizeof vbo);  // attributes past the three loaded must not be fed
     const std::string bytes(reinterpret_cast<const char*>(lower_left), sizeof lower_left);
     ASSERT_EQ(kx_vbo_try_rawmdl(&vbo, put("m.rawmdl", bytes).c_str()), 1);
     glClear(GL_COLOR_BUFFER_BIT);
@@ -47,6 +58,7 @@ TEST_F(GlTest, ModelFeedsPositionNormalAndUv) {
     const uint32_t in = test_gl_pixel(6, 6);
     for (int s = 0; s < 32; s += 8) EXPECT_NEAR(in >> s & 255, 0x8040BFFFu >> s & 255, 1) << std::hex << in;
     EXPECT_EQ(test_gl_pixel(40, 40), 0u);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
     kx_vbo_destroy(&vbo);
     kx_sh_destroy(&sh);
 }

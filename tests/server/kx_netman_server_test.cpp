@@ -5,8 +5,11 @@
 #include <netinet/in.h>
 
 #include <string>
+#include <tuple>
 
 #include "net/net_test_util.h"
+#include "server/server_loop.h"
+#include "server/server_wait.h"
 
 namespace {
 
@@ -221,6 +224,56 @@ TEST_F(NetmanServer, DatagramsForUnknownIdsOrFromOtherHostsAreIgnored) {
     EXPECT_EQ(ntohs(ud->udp_addr.sin_port), u.udp_port);
     EXPECT_EQ(ud->frags, 5);
     EXPECT_EQ(kx_netman_server_count_registered(&srv), 1);
+}
+
+// The program's loop: a datagram alone is read without a full poll; when the cycle is due the
+// waiting states are read first, so they go out in this cycle.
+TEST_F(NetmanServer, LoopStepReadsDatagramsAloneOrBeforeTheStateCycle) {
+    user_t alice = Join("Alice"), bob = Join("Bob");
+    SendUdp(bob, state(bob.id));
+    SendUdp(alice, state(alice.id, 0, 1));
+    auto arrive = [&](int frags) {
+        ASSERT_TRUE(raw_send_to(alice.udp, port, datagram(0x118, alice.id, state(alice.id, 0, frags))));
+        ASSERT_TRUE(net_wait([&] { return raw_pending(srv.udp.fd) > 0; }));
+    };
+    arrive(5);
+    int waiting = raw_connect(port);
+    ASSERT_GE(waiting, 0);
+    server_loop_step(&srv, SERVER_WAIT_UDP, clock + 10);
+    EXPECT_EQ(Data(alice)->frags, 5);
+    EXPECT_EQ(srv.tcp.client_count, 2);  // not accepted yet
+    EXPECT_EQ(raw_pending(bob.udp), 0);  // no cycle
+    arrive(7);
+    server_loop_step(&srv, 0, clock + 51);
+    bytes_t d = raw_datagram(bob.udp);
+    ASSERT_GE(d.size(), 34u);
+    EXPECT_EQ(std::tuple(get16(d, 28), get16(d, 32)), std::tuple(alice.id, 7));  // Alice's entry: id, frags
+    EXPECT_EQ(srv.tcp.client_count, 3);
+}
+
+TEST_F(NetmanServer, WaitWatchesEverySocketAndAConnectionReusingADescriptor) {
+    server_wait_t w;
+    ASSERT_EQ(server_wait_init(&w), 0);
+    EXPECT_EQ(server_wait_run(&w, &srv, 0), 0);  // nothing waiting
+    int uport = 0, u = raw_udp(&uport);
+    ASSERT_TRUE(raw_send_to(u, port, datagram(0x118, 99, {})));  // nobody registered: UDP is watched
+    EXPECT_EQ(server_wait_run(&w, &srv, 5000), SERVER_WAIT_UDP);
+    kx_udp_server_poll(&srv.udp);
+    int first = raw_connect(port);
+    ASSERT_TRUE(PollUntil([&] { return srv.tcp.client_count == 1; }));
+    const int reused = srv.tcp.clients[0].fd;
+    EXPECT_EQ(server_wait_run(&w, &srv, 0), 0);
+    raw_close(first);
+    ASSERT_TRUE(PollUntil([&] { return srv.tcp.client_count == 0; }));
+    int second = raw_connect(port);  // takes the first one's number; the server's end takes `reused`
+    ASSERT_TRUE(PollUntil([&] { return srv.tcp.client_count == 1; }));
+    ASSERT_EQ(srv.tcp.clients[0].fd, reused);
+    raw_frame(second, 0x104);
+    ASSERT_TRUE(raw_send(second, frame(0x110, cstr("hi"))));
+    auto start = net_clock_t::now();
+    EXPECT_EQ(server_wait_run(&w, &srv, 5000), SERVER_WAIT_TCP);
+    EXPECT_LT(net_clock_t::now() - start, std::chrono::seconds(4));
+    server_wait_term(&w);
 }
 
 }  // namespace
