@@ -203,9 +203,9 @@ TEST(Log, FileHoldsOnlyTheRunMarkersAndLinesGoToStandardOutput) {
     kxLogClose();
     kxLog("%s\n", "after");
     kxLogClose();  // closing twice is harmless
-    const std::string out = testing::internal::GetCapturedStdout();
-    std::stringstream file;
+    std::stringstream file;  // read before the capture ends: that flushes every stream
     file << std::ifstream(dir / "log.txt").rdbuf();
+    const std::string out = testing::internal::GetCapturedStdout();
     fs::current_path(home);
     fs::remove_all(dir);
     EXPECT_EQ(file.str(), "LOG START\nLOG END\n");

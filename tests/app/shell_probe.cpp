@@ -60,11 +60,16 @@ int main(int argc, char** argv) {
         std::printf("cb OnKeyDown %d %d held=%d\n", k, first, kxAppKeyIsDown(k));
         if (k == 'f') kxAppSetFullscreen(1);
     };
+    kx_app.OnResize = [](int w, int h) {
+        GLint vp[4] = {0, 0, 0, 0};
+        glGetIntegerv(GL_VIEWPORT, vp);
+        std::printf("cb OnResize %d %d viewport=%d %d %d %d\n", w, h, vp[0], vp[1], vp[2], vp[3]);
+    };
     kx_app.OnKeyUp = [](int k) { std::printf("cb OnKeyUp %d held=%d\n", k, kxAppKeyIsDown(k)); };
     kx_app.OnChar = [](int c) { std::printf("cb OnChar %d\n", c); };
     // clang-format off
 #define P(slot) kx_app.slot = [](int a, int b) { std::printf("cb " #slot " %d %d\n", a, b); };
-    P(OnResize) P(OnOrientationChange) P(OnPointerDown) P(OnPointerUp) P(OnPointerMove) P(OnTap)
+    P(OnOrientationChange) P(OnPointerDown) P(OnPointerUp) P(OnPointerMove) P(OnTap)
     P(OnDragStart) P(OnDragEnd) P(OnDragMove) P(OnLeftDown) P(OnLeftUp) P(OnRightDown) P(OnRightUp)
     P(OnMiddleDown) P(OnMiddleUp) P(OnWheelDown) P(OnWheelUp) P(OnMouseMove) P(OnMouseLook)
 #undef P

@@ -216,7 +216,8 @@ TEST_F(Shell, OnlyANewSizeReachesTheGameAndTitlesAreCutAtThirtyOneCharacters) {
     XResizeWindow(xd, win, 1024, 600);
     XResizeWindow(xd, win, 800, 600);
     XSync(xd, False);
-    expect("updating size (800, 600), em=5.50, orient=1 \ncb OnResize 800 600\nDone. \n");
+    expect(
+        "updating size (800, 600), em=5.50, orient=1 \ncb OnResize 800 600 viewport=0 0 800 600\nDone. \n");
     EXPECT_EQ(child.output.find("cb OnResize 1024 600"), std::string::npos);
 }
 

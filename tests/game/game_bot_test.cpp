@@ -15,6 +15,7 @@ namespace {
 class GameBot : public GameTest {};
 
 TEST_F(GameBot, ReactionDelayCountsUpOutOfSightAndDownByThreeInSight) {
+    // clang-format off
     const struct {
         int sees, multiplayer, delay, aims;
         int want_delay, want_fire;
@@ -27,6 +28,7 @@ TEST_F(GameBot, ReactionDelayCountsUpOutOfSightAndDownByThreeInSight) {
         {.sees = 1, .multiplayer = 0, .delay = 280, .aims = 95, .want_delay = 0, .want_fire = 1},
         {.sees = 1, .multiplayer = 1, .delay = 0, .aims = 1, .want_delay = 1, .want_fire = 0},
     };
+    // clang-format on
     game_obj_t* b = game_obj(1);
     for (auto& c : cases) {
         b->pos = c.sees ? kx_vec3(-20, 9.6f, 0.5f) : kx_vec3(22.4f, -16, 0.5f);
@@ -41,46 +43,29 @@ TEST_F(GameBot, ReactionDelayCountsUpOutOfSightAndDownByThreeInSight) {
 // Alice 10 south of the player on an open floor; the three draws are the lead factor, whether
 // to lead, and whether to add the offset against the player's motion.
 TEST_F(GameBot, AimLeadsTheMovingPlayerAndSometimesMissesBehindIt) {
+    // clang-format off
     const struct {
         vec3 player_vel;
         float block_x1;  // a block ahead of the led point from x1 to 4.3 (y -1.6..-0.4); 0 none
         int r1, r2, r3;
         float yaw;  // atan2 of the aim point seen from the bot, less pi/2
     } cases[] = {
-        {.player_vel = {0.01f, 0, 0},
-         .block_x1 = 0,
-         .r1 = 50,
-         .r2 = 256,
-         .r3 = 192,
-         .yaw = -0.0359845f},  // 36
-        {.player_vel = {0.01f, 0, 0},
-         .block_x1 = 0,
-         .r1 = 0,
-         .r2 = 300,
-         .r3 = 191,
-         .yaw = 0.1273077f},  // 32, -1.6
-        {.player_vel = {0.01f, 0, 0},
-         .block_x1 = 0,
-         .r1 = 99,
-         .r2 = 1279,
-         .r3 = 1215,
-         .yaw = 0.1586553f},  // no lead
+        // lead 4 x 10 x 0.9 = 36
+        {.player_vel = {0.01f, 0, 0}, .block_x1 = 0, .r1 = 50, .r2 = 256, .r3 = 192, .yaw = -0.0359845f},
+        // lead 32, and the offset: 1.6 against the motion
+        {.player_vel = {0.01f, 0, 0}, .block_x1 = 0, .r1 = 0, .r2 = 300, .r3 = 191, .yaw = 0.1273077f},
+        // r2 mod 1024 = 255: no lead; r3 mod 1024 = 191: the offset
+        {.player_vel = {0.01f, 0, 0}, .block_x1 = 0, .r1 = 99, .r2 = 1279, .r3 = 1215, .yaw = 0.1586553f},
+        // moving diagonally: the offset (-1.6, -1.5) x cos/sin 45 degrees
         {.player_vel = {0.01f, 0.01f, 0}, .block_x1 = 0, .r1 = 150, .r2 = 1300, .r3 = 0, .yaw = 0.0827595f},
-        {.player_vel = {0, 0, 0}, .block_x1 = 0, .r1 = 50, .r2 = 256, .r3 = 1, .yaw = 0.1586553f},  // -x when
-                                                                                                    // still
-        {.player_vel = {0.1f, 0, 0},
-         .block_x1 = 3.0f,
-         .r1 = 50,
-         .r2 = 256,
-         .r3 = 192,
-         .yaw = -0.1780929f},  // 18
-        {.player_vel = {0.1f, 0, 0},
-         .block_x1 = 1.5f,
-         .r1 = 50,
-         .r2 = 256,
-         .r3 = 192,
-         .yaw = -0.0359845f},  // 3.6
+        // standing still: the offset points to -x
+        {.player_vel = {0, 0, 0}, .block_x1 = 0, .r1 = 50, .r2 = 256, .r3 = 1, .yaw = 0.1586553f},
+        // the led point (4, 0) is hidden: half the lead, 18
+        {.player_vel = {0.1f, 0, 0}, .block_x1 = 3.0f, .r1 = 50, .r2 = 256, .r3 = 192, .yaw = -0.1780929f},
+        // (2, 0) hidden too: a fifth of that, 3.6
+        {.player_vel = {0.1f, 0, 0}, .block_x1 = 1.5f, .r1 = 50, .r2 = 256, .r3 = 192, .yaw = -0.0359845f},
     };
+    // clang-format on
     for (auto& c : cases) {
         SetUp();
         SCOPED_TRACE(c.r1);
@@ -102,19 +87,21 @@ TEST_F(GameBot, AimLeadsTheMovingPlayerAndSometimesMissesBehindIt) {
 
 // Alice 5 south of the player: she circles it sideways, along -x for a positive sign.
 TEST_F(GameBot, StrafeDirectionFollowsTheClockWithAPhasePerBot) {
+    // clang-format off
     const struct {
         int bot, clock;
         float wish_x;
     } cases[] = {
-        {.bot = 1, .clock = 0, .wish_x = -0.048f},     // t = 70: + +
-        {.bot = 2, .clock = 0, .wish_x = 0.048f},      // t = 140: - +
-        {.bot = 1, .clock = 57, .wish_x = -0.048f},    // t = 127
-        {.bot = 1, .clock = 58, .wish_x = 0.048f},     // t = 128
-        {.bot = 1, .clock = 954, .wish_x = 0.048f},    // t = 1024: + -
+        {.bot = 1, .clock = 0, .wish_x = -0.048f},  // t = 70: + +
+        {.bot = 2, .clock = 0, .wish_x = 0.048f},  // t = 140: - +
+        {.bot = 1, .clock = 57, .wish_x = -0.048f},  // t = 127
+        {.bot = 1, .clock = 58, .wish_x = 0.048f},  // t = 128
+        {.bot = 1, .clock = 954, .wish_x = 0.048f},  // t = 1024: + -
         {.bot = 1, .clock = 1100, .wish_x = -0.048f},  // t = 1170: - -
         {.bot = 1, .clock = 1978, .wish_x = -0.048f},  // t = 2048: + +
-        {.bot = 3, .clock = 2000, .wish_x = 0.048f},   // t = 2210: - +
+        {.bot = 3, .clock = 2000, .wish_x = 0.048f},  // t = 2210: - +
     };
+    // clang-format on
     open_floor();
     bare_player(0, 0, 0);
     for (auto& c : cases) {
@@ -135,6 +122,7 @@ TEST_F(GameBot, StrafeDirectionFollowsTheClockWithAPhasePerBot) {
 }
 
 TEST_F(GameBot, NearestWaypointWithinTheSearchRadius) {
+    // clang-format off
     const struct {
         std::vector<vec3> marks;  // waypoints, or a kit where z = 1
         int exclude;
@@ -144,18 +132,15 @@ TEST_F(GameBot, NearestWaypointWithinTheSearchRadius) {
         {.marks = {{45, 45, 0}}, .exclude = -1, .wall = false, .want = 0},
         {.marks = {{19, 19, 0}}, .exclude = -1, .wall = false, .want = 0},  // 8192 exactly
         {.marks = {{18.9f, 18.9f, 0}}, .exclude = -1, .wall = false, .want = 13},
-        {.marks = {{-40, -45, 0}, {-45, -40, 0}},
-         .exclude = -1,
-         .wall = false,
-         .want = 13},  // a tie: the first
+        // a tie: the first
+        {.marks = {{-40, -45, 0}, {-45, -40, 0}}, .exclude = -1, .wall = false, .want = 13},
         {.marks = {{-40, -45, 0}, {-44, -45, 0}}, .exclude = -1, .wall = false, .want = 14},
         {.marks = {{-44, -45, 0}, {-40, -45, 0}}, .exclude = 13, .wall = false, .want = 14},
-        {.marks = {{-44, -45, 1}, {-40, -45, 0}},
-         .exclude = -1,
-         .wall = false,
-         .want = 14},  // a kit is no waypoint
+        // a kit is no waypoint
+        {.marks = {{-44, -45, 1}, {-40, -45, 0}}, .exclude = -1, .wall = false, .want = 14},
         {.marks = {{-41, -45, 0}, {-45, -30, 0}}, .exclude = -1, .wall = true, .want = 14},
     };
+    // clang-format on
     for (auto& c : cases) {
         std::vector<game_rect_t> blocks;
         if (c.wall) blocks.push_back(game_rect_make(RECT_BLOCK, CLIP_LOW, -43, -47, -42, -43));
@@ -171,6 +156,7 @@ TEST_F(GameBot, NearestWaypointWithinTheSearchRadius) {
 }
 
 TEST_F(GameBot, RandomWaypointFromAtMostSixtyOneCandidates) {
+    // clang-format off
     const struct {
         int waypoints, exclude, r;
         int want;
@@ -179,9 +165,10 @@ TEST_F(GameBot, RandomWaypointFromAtMostSixtyOneCandidates) {
         {.waypoints = 70, .exclude = -1, .r = 60, .want = 73},
         {.waypoints = 70, .exclude = 13, .r = 61, .want = 14},
         {.waypoints = 60, .exclude = -1, .r = 61, .want = 14},  // 61 mod 60
-        {.waypoints = 5, .exclude = 15, .r = 6, .want = 16},    // 6 mod 4 of 13, 14, 16, 17
+        {.waypoints = 5, .exclude = 15, .r = 6, .want = 16},  // 6 mod 4 of 13, 14, 16, 17
         {.waypoints = 0, .exclude = -1, .r = 7, .want = 0},
     };
+    // clang-format on
     open_floor();
     for (auto& c : cases) {
         game_world.objects.count = 13;

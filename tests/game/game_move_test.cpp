@@ -14,6 +14,7 @@ class GameMove : public GameTest {};
 
 TEST_F(GameMove, KeysGiveTheWishAndVelocityApproachesIt) {
     const float D = 0.050911687f, S = 0.072f, F = 1 - std::exp(-2.0f), Q = static_cast<float>(M_PI / 2);
+    // clang-format off
     const struct {
         ints keys;
         float yaw, wx, wy;
@@ -22,13 +23,14 @@ TEST_F(GameMove, KeysGiveTheWishAndVelocityApproachesIt) {
         {.keys = {GAME_KEY_W}, .yaw = 0, .wx = 0, .wy = S},
         {.keys = {GAME_KEY_UP}, .yaw = 0, .wx = 0, .wy = S},
         {.keys = {GAME_KEY_S, GAME_KEY_DOWN}, .yaw = 0, .wx = 0, .wy = -S},  // either key of a pair: one step
-        {.keys = {GAME_KEY_W, GAME_KEY_D}, .yaw = 0, .wx = D, .wy = D},      // a diagonal is no faster
+        {.keys = {GAME_KEY_W, GAME_KEY_D}, .yaw = 0, .wx = D, .wy = D},  // a diagonal is no faster
         {.keys = {GAME_KEY_W, GAME_KEY_A, GAME_KEY_D}, .yaw = 0, .wx = 0, .wy = S},  // strafes cancel
         {.keys = {GAME_KEY_LEFT}, .yaw = 0, .wx = -S, .wy = 0},
         {.keys = {GAME_KEY_RIGHT}, .yaw = Q, .wx = 0, .wy = S},
         {.keys = {GAME_KEY_W}, .yaw = Q, .wx = -S, .wy = 0},
         {.keys = {GAME_KEY_W}, .yaw = 0, .wx = 0, .wy = 0, .chat_open = 1},
     };
+    // clang-format on
     for (auto& c : cases) {
         SetUp();
         open_floor();

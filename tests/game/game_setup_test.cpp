@@ -58,7 +58,11 @@ TEST_F(GameSetup, EventsBeyondOneMessageStayQueuedInOrder) {
 TEST_F(GameSetup, NewGameHasThePlayerTheSlotsAndTheMarkersInOrder) {
     game_world.ai_shooting_disabled = 1;
     for (int t = 0; t < 500; t++) game_tick();
+    g_hooks.trace.clear();
+    game_world.bots_alive = 0, g_hooks.victory_shown = 1;
     game_logic_start_new_game();  // a second game discards the first
+    EXPECT_EQ(g_hooks.trace, (strings{"snd reload plain 1.0000"}));
+    EXPECT_EQ(g_hooks.victory_shown, 0);
     ASSERT_EQ(game_world.objects.count, 84);
     EXPECT_EQ(game_obj(0)->type, OBJ_PLAYER);
     for (int k = 0; k < GAME_SLOT_COUNT; k++) {

@@ -32,77 +32,25 @@ TEST_F(GameTick, LocalPlayerShootsBeforeTheBotsAndEachDrawsInOrder) {
 }
 
 TEST_F(GameTick, FrameSendsTheStateOnTimeOrAtOnceForEventsAndClearsTheChat) {
+    // clang-format off
     const struct {
         int multiplayer, connected, send_timer, events, chat_timer, dt;
         int sends, send_after, clears, chat_after, ticks;
     } cases[] = {
-        {.multiplayer = 1,
-         .connected = 1,
-         .send_timer = 70,
-         .events = 0,
-         .chat_timer = 100,
-         .dt = 10,
-         .sends = 0,
-         .send_after = 60,
-         .clears = 0,
-         .chat_after = 90,
-         .ticks = 0},
-        {.multiplayer = 1,
-         .connected = 1,
-         .send_timer = 10,
-         .events = 0,
-         .chat_timer = 10,
-         .dt = 10,
-         .sends = 1,
-         .send_after = 50,
-         .clears = 0,
-         .chat_after = 0,
-         .ticks = 0},
-        {.multiplayer = 1,
-         .connected = 1,
-         .send_timer = 11,
-         .events = 0,
-         .chat_timer = 9,
-         .dt = 10,
-         .sends = 0,
-         .send_after = 1,
-         .clears = 1,
-         .chat_after = 0,
-         .ticks = 0},
-        {.multiplayer = 1,
-         .connected = 1,
-         .send_timer = 40,
-         .events = 1,
-         .chat_timer = 0,
-         .dt = 5,
-         .sends = 1,
-         .send_after = 50,
-         .clears = 1,
-         .chat_after = 0,
-         .ticks = 0},
-        {.multiplayer = 1,
-         .connected = 0,
-         .send_timer = 10,
-         .events = 1,
-         .chat_timer = 500,
-         .dt = 25,
-         .sends = 0,
-         .send_after = 10,
-         .clears = 0,
-         .chat_after = 475,
-         .ticks = 2},
-        {.multiplayer = 0,
-         .connected = 1,
-         .send_timer = 10,
-         .events = 1,
-         .chat_timer = 500,
-         .dt = 16,
-         .sends = 0,
-         .send_after = 10,
-         .clears = 0,
-         .chat_after = 484,
-         .ticks = 1},
+        {.multiplayer = 1, .connected = 1, .send_timer = 70, .events = 0, .chat_timer = 100, .dt = 10,
+         .sends = 0, .send_after = 60, .clears = 0, .chat_after = 90, .ticks = 0},
+        {.multiplayer = 1, .connected = 1, .send_timer = 10, .events = 0, .chat_timer = 10, .dt = 10,
+         .sends = 1, .send_after = 50, .clears = 0, .chat_after = 0, .ticks = 0},
+        {.multiplayer = 1, .connected = 1, .send_timer = 11, .events = 0, .chat_timer = 9, .dt = 10,
+         .sends = 0, .send_after = 1, .clears = 1, .chat_after = 0, .ticks = 0},
+        {.multiplayer = 1, .connected = 1, .send_timer = 40, .events = 1, .chat_timer = 0, .dt = 5,
+         .sends = 1, .send_after = 50, .clears = 1, .chat_after = 0, .ticks = 0},
+        {.multiplayer = 1, .connected = 0, .send_timer = 10, .events = 1, .chat_timer = 500, .dt = 25,
+         .sends = 0, .send_after = 10, .clears = 0, .chat_after = 475, .ticks = 2},
+        {.multiplayer = 0, .connected = 1, .send_timer = 10, .events = 1, .chat_timer = 500, .dt = 16,
+         .sends = 0, .send_after = 10, .clears = 0, .chat_after = 484, .ticks = 1},
     };
+    // clang-format on
     for (auto& c : cases) {
         SetUp();
         game_world.ai_shooting_disabled = 1;
@@ -134,14 +82,17 @@ TEST_F(GameTick, FrameSendsTheStateOnTimeOrAtOnceForEventsAndClearsTheChat) {
 
 TEST_F(GameTick, AccumulatorRunsWholeTicksAndCarriesTheRest) {
     game_world.ai_shooting_disabled = 1;
+    // clang-format off
     const struct {
         int accum, dt, ticks, left;
     } cases[] = {
         {.accum = 0, .dt = 10, .ticks = 0, .left = 10},  // exactly 10 waits
-        {.accum = 10, .dt = 1, .ticks = 1, .left = 1},      {.accum = 0, .dt = 25, .ticks = 2, .left = 5},
+        {.accum = 10, .dt = 1, .ticks = 1, .left = 1},
+        {.accum = 0, .dt = 25, .ticks = 2, .left = 5},
         {.accum = 5, .dt = 2000, .ticks = 200, .left = 5},  // a stall is run off whole
         {.accum = 0, .dt = 2000, .ticks = 199, .left = 10},
     };
+    // clang-format on
     for (auto& c : cases) {
         game_world.tick_accum = c.accum;
         const int flash = game_world.respawn_flash;
@@ -153,6 +104,7 @@ TEST_F(GameTick, AccumulatorRunsWholeTicksAndCarriesTheRest) {
 }
 
 TEST_F(GameTick, HudModeLineRemainingAndLivesLine) {
+    // clang-format off
     const struct {
         int free_camera, ai_off, debug;
         const char* line;
@@ -161,11 +113,10 @@ TEST_F(GameTick, HudModeLineRemainingAndLivesLine) {
         {.free_camera = 1, .ai_off = 0, .debug = 0, .line = "[Free Camera Mode]\n\n"},
         {.free_camera = 0, .ai_off = 1, .debug = 0, .line = "\n[Shooting A.I. Disabled]\n"},
         {.free_camera = 0, .ai_off = 0, .debug = 1, .line = "\n\n[Debug drawing mode]"},
-        {.free_camera = 1,
-         .ai_off = 1,
-         .debug = 1,
+        {.free_camera = 1, .ai_off = 1, .debug = 1,
          .line = "[Free Camera Mode]\n[Shooting A.I. Disabled]\n[Debug drawing mode]"},
     };
+    // clang-format on
     for (auto& m : modes) {
         game_world.free_camera = m.free_camera, game_world.ai_shooting_disabled = m.ai_off;
         game_world.debug_draw = m.debug;
@@ -217,6 +168,7 @@ TEST_F(GameTick, FootstepsEveryThirtyTicksWhileWalkingAndTheSpawnFlash) {
 
 TEST_F(GameTick, FreeCameraFliesOnTheKeysAndLeavesThePlayerStanding) {
     const float Q = static_cast<float>(M_PI / 2);
+    // clang-format off
     const struct {
         ints keys;
         float yaw;
@@ -228,9 +180,7 @@ TEST_F(GameTick, FreeCameraFliesOnTheKeysAndLeavesThePlayerStanding) {
         {.keys = {GAME_KEY_D}, .yaw = 0, .move = {0.05f, 0, 0}, .turn = {0, 0, 0}},
         {.keys = {GAME_KEY_D}, .yaw = Q, .move = {0, 0.05f, 0}, .turn = {0, 0, 0}},
         {.keys = {GAME_KEY_A, GAME_KEY_SHIFT_L}, .yaw = 0, .move = {-0.2835f, 0, 0}, .turn = {0, 0, 0}},
-        {.keys = {GAME_KEY_W, GAME_KEY_SHIFT_L, GAME_KEY_SHIFT_R},
-         .yaw = 0,
-         .move = {0, 0.08505f, 0},
+        {.keys = {GAME_KEY_W, GAME_KEY_SHIFT_L, GAME_KEY_SHIFT_R}, .yaw = 0, .move = {0, 0.08505f, 0},
          .turn = {0, 0, 0}},
         {.keys = {GAME_KEY_W, GAME_KEY_SHIFT_R}, .yaw = 0, .move = {0, 0.015f, 0}, .turn = {0, 0, 0}},
         {.keys = {GAME_KEY_SPACE}, .yaw = 0, .move = {0, 0, 0.05f}, .turn = {0, 0, 0}},
@@ -238,6 +188,7 @@ TEST_F(GameTick, FreeCameraFliesOnTheKeysAndLeavesThePlayerStanding) {
         {.keys = {GAME_KEY_I, GAME_KEY_J}, .yaw = 0, .move = {0, 0, 0}, .turn = {0.0075f, 0.0075f, 0}},
         {.keys = {GAME_KEY_K, GAME_KEY_L}, .yaw = 0, .move = {0, 0, 0}, .turn = {-0.0075f, -0.0075f, 0}},
     };
+    // clang-format on
     game_world.ai_shooting_disabled = game_world.multiplayer = 1;
     ASSERT_EQ(game_toggle_free_camera(), 1);
     const vec3 stands = game_obj(0)->pos;

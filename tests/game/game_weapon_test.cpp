@@ -20,6 +20,7 @@ TEST_F(GameWeapon, SpreadGunMakesSixPelletsYawDrawFirstAndQueuesThem) {
     game_obj_t* p = bare_player(0, 0, 0);
     p->weapon = 0, p->fire = 1;
     // rand() mod 100 for yaw then pitch of each pellet -> velocity and start (0.15 right, 3 velocities ahead)
+    // clang-format off
     const struct {
         int ry, rp;
         vec3 vel, pos;
@@ -31,6 +32,7 @@ TEST_F(GameWeapon, SpreadGunMakesSixPelletsYawDrawFirstAndQueuesThem) {
         {50, 50, {0, 0.25f, 0}, {0.15f, 0.75f, 0.9f}},
         {125, 375, {0.004374f, 0.249923f, 0.004375f}, {0.163122f, 0.749770f, 0.913124f}},  // 25, 75
     };
+    // clang-format on
     rand_script({0, 0, 99, 99, 0, 99, 99, 0, 50, 50, 125, 375});
     game_fire(0);
     EXPECT_EQ(rand_calls(), 12);
@@ -103,6 +105,7 @@ TEST_F(GameWeapon, ShotTimesWithTheTriggerHeld) {
 }
 
 TEST_F(GameWeapon, SwitchAndReloadRules) {
+    // clang-format off
     const struct {
         int weapon, ammo, switch_timer, key;
         ints want;  // weapon, ammo, switch_timer, cooldown, reload sounds
@@ -116,6 +119,7 @@ TEST_F(GameWeapon, SwitchAndReloadRules) {
         {.weapon = 1, .ammo = 3, .switch_timer = 0, .key = GAME_WKEY_OTHER, .want = {0, 18, 60, 15, 0}},
         {.weapon = 0, .ammo = 3, .switch_timer = 0, .key = GAME_WKEY_MACHINE_GUN, .want = {1, 18, 60, 15, 0}},
     };
+    // clang-format on
     game_obj_t* p = game_obj(0);
     for (auto& c : cases) {
         p->weapon = c.weapon, p->ammo = c.ammo, p->switch_timer = c.switch_timer, p->cooldown = 0;
@@ -129,30 +133,20 @@ TEST_F(GameWeapon, SwitchAndReloadRules) {
 
 // A shot from the origin at slot 1 standing 3 units ahead, all random draws 50 (no spread).
 TEST_F(GameWeapon, ShotAtAStandingTargetThreeUnitsAhead) {
+    // clang-format off
     const struct {
         int weapon, health;
         int hit_tick, health_after, dead_after;
         float hit_gain_at_y;  // where the bullet is when it hits
     } cases[] = {
-        {.weapon = 0,
-         .health = 60,
-         .hit_tick = 7,
-         .health_after = 24,
-         .dead_after = 0,
+        {.weapon = 0, .health = 60, .hit_tick = 7, .health_after = 24, .dead_after = 0,
          .hit_gain_at_y = 2.5f},
-        {.weapon = 1,
-         .health = 60,
-         .hit_tick = 7,
-         .health_after = 57,
-         .dead_after = 0,
+        {.weapon = 1, .health = 60, .hit_tick = 7, .health_after = 57, .dead_after = 0,
          .hit_gain_at_y = 2.625f},
-        {.weapon = 0,
-         .health = 36,
-         .hit_tick = 7,
-         .health_after = 60,
-         .dead_after = 1,
+        {.weapon = 0, .health = 36, .hit_tick = 7, .health_after = 60, .dead_after = 1,
          .hit_gain_at_y = 2.5f},
     };
+    // clang-format on
     for (auto& c : cases) {
         SetUp();
         SCOPED_TRACE(c.weapon * 100 + c.health);
@@ -194,6 +188,7 @@ TEST_F(GameWeapon, ShotAtAStandingTargetThreeUnitsAhead) {
 
 // Bullets placed in the open a step short of their target, flying +x at 0.1 per tick.
 TEST_F(GameWeapon, WhoABulletHitsAndTheHitSoundSpacing) {
+    // clang-format off
     const struct {
         int target;  // object hit at (0, 0, 0.5)
         int dead, active, bullet_id;
@@ -203,11 +198,12 @@ TEST_F(GameWeapon, WhoABulletHitsAndTheHitSoundSpacing) {
         {.target = 1, .dead = 0, .active = 1, .bullet_id = 3, .dz = 0, .hit = true},
         {.target = 1, .dead = 1, .active = 1, .bullet_id = 3, .dz = 0, .hit = false},
         {.target = 1, .dead = 0, .active = 0, .bullet_id = 3, .dz = 0, .hit = false},
-        {.target = 1, .dead = 0, .active = 1, .bullet_id = 0, .dz = 0, .hit = false},      // its own bullet
-        {.target = 1, .dead = 0, .active = 1, .bullet_id = 3, .dz = 0.15f, .hit = true},   // 0.55^2 < 0.5
+        {.target = 1, .dead = 0, .active = 1, .bullet_id = 0, .dz = 0, .hit = false},  // its own bullet
+        {.target = 1, .dead = 0, .active = 1, .bullet_id = 3, .dz = 0.15f, .hit = true},  // 0.55^2 < 0.5
         {.target = 1, .dead = 0, .active = 1, .bullet_id = 3, .dz = 0.32f, .hit = false},  // 0.72^2 > 0.5
         {.target = 0, .dead = 0, .active = 1, .bullet_id = 3, .dz = 0, .hit = true},
     };
+    // clang-format on
     for (auto& c : cases) {
         SetUp();
         SCOPED_TRACE(c.target * 1000 + c.dead * 100 + c.active * 10 + c.bullet_id);
@@ -261,6 +257,7 @@ TEST_F(GameWeapon, WhoABulletHitsAndTheHitSoundSpacing) {
 }
 
 TEST_F(GameWeapon, EffectsLiveTheirTicks) {
+    // clang-format off
     const struct {
         int type, ticks;
     } cases[] = {{OBJ_FX_IMPACT, 67}, {OBJ_FX_EXPLOSION, 66}, {OBJ_FX_RESPAWN, 30}};
@@ -277,22 +274,20 @@ TEST_F(GameWeapon, HealthKitReachAndHealing) {
     game_world.multiplayer = 1;
     const int kit = find_type(OBJ_HEALTHKIT);
     game_obj_t* k = game_obj(kit);
+    // clang-format off
     const struct {
         float dx;
         int health, dead, active;
         int want;
     } cases[] = {
-        {.dx = 0.86f,
-         .health = 20,
-         .dead = 0,
-         .active = 1,
-         .want = 50},  // 0.86^2 + 0.5^2 < 1 (the kit lies on the floor)
+        {.dx = 0.86f, .health = 20, .dead = 0, .active = 1, .want = 50},  // 0.86^2 + 0.5^2 < 1: on the floor
         {.dx = 0.71f, .health = 45, .dead = 0, .active = 1, .want = 60},  // up to 60
         {.dx = 0.87f, .health = 20, .dead = 0, .active = 1, .want = 20},  // out of reach
-        {.dx = 0, .health = 60, .dead = 0, .active = 1, .want = 60},      // not hurt: the kit stays
-        {.dx = 0, .health = 20, .dead = 1, .active = 1, .want = 20},      // dead
-        {.dx = 0, .health = -4, .dead = 0, .active = 0, .want = 26},      // out of the game, still a taker
+        {.dx = 0, .health = 60, .dead = 0, .active = 1, .want = 60},  // not hurt: the kit stays
+        {.dx = 0, .health = 20, .dead = 1, .active = 1, .want = 20},  // dead
+        {.dx = 0, .health = -4, .dead = 0, .active = 0, .want = 26},  // out of the game, still a taker
     };
+    // clang-format on
     game_obj_t* t = game_obj(1);
     for (auto& c : cases) {
         k->dead = 0;
