@@ -258,9 +258,13 @@ int kx_client_socket_poll(kx_client_socket_t* sock) {
         if (sock->status != KX_SOCK_CONNECTED) return -1;
     }
     if (sock->type == KX_SOCK_UDP) {
-        int n = (int)recv(sock->fd, (char*)sock->recv_buf, KX_NET_RECV_BUF_SIZE, 0);
-        if (n < 0) return kx_sock_would_block(kx_sock_errno()) ? 0 : -1;
-        kx_client_socket_handle_datagram(sock, sock->recv_buf, n);
+        // Every datagram waiting, not one per frame: at a low frame rate the states would
+        // otherwise queue up and the game would show ever older ones.
+        for (int i = 0; i < KX_NET_MAX_FRAMES_PER_PASS && sock->status == KX_SOCK_CONNECTED; i++) {
+            int n = (int)recv(sock->fd, (char*)sock->recv_buf, KX_NET_RECV_BUF_SIZE, 0);
+            if (n < 0) return kx_sock_would_block(kx_sock_errno()) ? 0 : -1;
+            kx_client_socket_handle_datagram(sock, sock->recv_buf, n);
+        }
         return 0;
     }
     if (sock->flags & KX_SOCK_FLAG_RAW) return 0;

@@ -83,7 +83,8 @@ int kx_client_socket_send(kx_client_socket_t* sock, int msgtype, const void* dat
 // Send one datagram on a UDP record; header is the caller's 16-byte header (its version is
 // set to 2, its len gives the payload size). 0 when handed to the system, -1 otherwise.
 int kx_client_socket_udp_send(kx_client_socket_t* sock, uint8_t* header, const void* data);
-// Once per frame: complete a pending connect, flush queued output, receive and dispatch.
+// Once per frame: complete a pending connect, flush queued output, receive and dispatch
+// (TCP: one receive; UDP: every datagram waiting, at most 99).
 // 0 normally, -1 when disconnected or on a failure.
 int kx_client_socket_poll(kx_client_socket_t* sock);
 // Split the TCP receive buffer into frames and dispatch them. 0, or -1 after a disconnect.

@@ -25,7 +25,7 @@ int game_chat_append(char* box, int cap, const char* text, int len) {
     std::memcpy(tmp, box, total);
     int tlen = text && len > 0 ? (int)strnlen(text, len) : 0;
     if (tlen > cap - 2) tlen = cap - 2;  // the line and its break must fit on their own
-    std::memcpy(tmp + total, text, tlen);
+    if (tlen > 0) std::memcpy(tmp + total, text, tlen);
     total += tlen;
     tmp[total++] = '\n';
     // The oldest lines go until the box holds eight and fits its room.

@@ -40,6 +40,12 @@ TEST_F(GameNetTest, UserListOfThirtyTwoLabelsOnlyTwelveRemoteSlots) {
     for (int k = 0; k < 12; k++) EXPECT_EQ(g_ui.labels[k], want[k]) << k;
 }
 
+TEST_F(GameNetTest, ScoreColumnsStayWithinTheirRoom) {
+    g_ui.base[60] = std::string(2040, 'x') + "\n";
+    ThreeUsers();
+    EXPECT_EQ(g_ui.text[60], g_ui.base[60] + "Me\nAli");
+}
+
 TEST_F(GameNetTest, EmptyBroadcastDeactivatesEverySlotAndFillsTheScoreTable) {
     ThreeUsers();
     game_netman.frags = 2, game_netman.deaths = 1;
@@ -335,6 +341,14 @@ TEST_F(GameNetTest, ChatBoxKeepsEightLinesAndItsRoom) {
          .box = "old\n",
          .add = {std::string(3000, 'z')},
          .want = std::string(2046, 'z') + "\n"},
+        {.name = "one byte over the room",
+         .box = std::string(1000, 'a') + "\n",
+         .add = {std::string(1046, 'b')},
+         .want = std::string(1046, 'b') + "\n"},
+        {.name = "exactly the room",
+         .box = std::string(999, 'a') + "\n",
+         .add = {std::string(1046, 'b')},
+         .want = std::string(999, 'a') + "\n" + std::string(1046, 'b') + "\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -343,6 +357,11 @@ TEST_F(GameNetTest, ChatBoxKeepsEightLinesAndItsRoom) {
         EXPECT_EQ(g_ui.text[65], c.want);
         EXPECT_LE(g_ui.text[65].size(), 2047u);
     }
+    // No text at all is an empty line.
+    g_ui.text[65] = "";
+    game_chat_add_line(nullptr);
+    game_chat_add_text(nullptr, 5);
+    EXPECT_EQ(g_ui.text[65], "\n\n");
     game_chat_clear();
     EXPECT_EQ(g_ui.text[65], "\n\n\n\n\n\n\n\n");
 }
@@ -365,6 +384,9 @@ TEST_F(GameNetTest, DisconnectShowsTheReasonOnTheStatusScreen) {
         {.reason = -50, .code = 10000, .want = "Connection timed out (Error: -50) (Code: 10000)"},
         {.reason = -11, .code = 154, .want = "Disconnected (Error: -11) (Code: 154)"},
         {.reason = -11, .code = ECONNREFUSED, .want = "Disconnected (Error: -11) (Code: 111)"},
+        {.reason = -11, .code = ETIMEDOUT, .want = "Disconnected (Error: -11) (Code: 110)"},
+        {.reason = 111, .code = 0, .want = "Connection refused (Error: 111) (Code: 0)"},
+        {.reason = 110, .code = 0, .want = "Disconnected (Error: 110) (Code: 0)"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.want);
@@ -399,6 +421,23 @@ TEST_F(GameNetTest, LocalDeathInTheSimulationCountsAndTellsTheKiller) {
     EXPECT_EQ(game_world.events.items[0].code, GAME_EV_DIED);
     EXPECT_EQ(game_world.events.items[0].owner, 17);
     EXPECT_EQ(game_world.events.items[0].killer, 18);
+}
+
+TEST(GameNetArgs, ConnectAndNameJoinOnceAndDefaultsStayWithoutThem) {
+    game_net_ui_reset();
+    EXPECT_EQ(game_net_ui.current_screen(), 0);
+    EXPECT_EQ(game_net_ui.clock(), 0);
+    const char* plain[] = {"ironvale-x11", "--name"};
+    game_net_args(2, (char**)plain);
+    EXPECT_STREQ(game_net_default_server(), "localhost");
+    EXPECT_EQ(game_net_arg_name(), nullptr);
+    EXPECT_EQ(game_net_take_autojoin(), 0);
+    const char* both[] = {"ironvale-x11", "--connect", "127.0.0.1:4000", "--name", "Alice", "--connect"};
+    game_net_args(6, (char**)both);
+    EXPECT_STREQ(game_net_default_server(), "127.0.0.1:4000");
+    EXPECT_STREQ(game_net_arg_name(), "Alice");
+    EXPECT_EQ(game_net_take_autojoin(), 1);
+    EXPECT_EQ(game_net_take_autojoin(), 0);
 }
 
 struct server_case_t {

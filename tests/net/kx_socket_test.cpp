@@ -256,4 +256,18 @@ TEST_F(Net, DatagramsAreCheckedAgainstTheBytesReceived) {
     EXPECT_EQ(kx_udp_server_send(&udp, &nowhere, empty, nullptr), -1);
 }
 
+// One poll takes every datagram waiting, so a slow frame never leaves old states queued.
+TEST_F(Net, OnePollTakesEveryWaitingDatagram) {
+    int uport = 0, u = raw_udp(&uport);
+    ASSERT_EQ(kx_client_socket_connect(&cli, "127.0.0.1", uport, KX_SOCK_UDP), 0);
+    uint8_t empty[16] = {};
+    ASSERT_EQ(kx_client_socket_udp_send(&cli, empty, nullptr), 0);
+    const bytes_t d = datagram(0x119, 18, {1, 2, 3, 4});
+    for (int i = 0; i < 3; i++) ASSERT_TRUE(raw_send_to(u, raw_port(cli.fd), d));
+    ASSERT_TRUE(net_wait([&] { return raw_pending(cli.fd) > 0; }));  // loopback queues each send at once
+    kx_client_socket_poll(&cli);
+    EXPECT_EQ(g_dgrams.size(), 3u);
+    EXPECT_EQ(raw_pending(cli.fd), 0);
+}
+
 }  // namespace
