@@ -1,7 +1,9 @@
 // Game lifecycle: init, frame, resize, term (see game_main.h).
 #include "game/game_main.h"
 
+#ifndef _WIN32
 #include <sys/resource.h>
+#endif
 #include <time.h>
 
 #include <cmath>
@@ -86,12 +88,21 @@ void bench_start_game() {
     game_bench_reset();
 }
 
-void bench_finish() {
-    const game_bench_summary_t s = game_bench_summary();
+// Peak resident size in MiB; the Windows build does not measure it (0).
+double peak_rss_mib() {
+#ifdef _WIN32
+    return 0.0;
+#else
     rusage ru{};
     getrusage(RUSAGE_SELF, &ru);
+    return ru.ru_maxrss / 1024.0;
+#endif
+}
+
+void bench_finish() {
+    const game_bench_summary_t s = game_bench_summary();
     char json[512];
-    game_bench_json(&s, ru.ru_maxrss / 1024.0, game_world.bots_alive, json, sizeof json);
+    game_bench_json(&s, peak_rss_mib(), game_world.bots_alive, json, sizeof json);
     std::printf("%s\n", json);
     std::fflush(stdout);
     kxAppQuit();

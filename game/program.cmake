@@ -12,11 +12,8 @@ endif()
 if(WIN32)
   add_executable(ironvale-win32 WIN32 ${CMAKE_CURRENT_SOURCE_DIR}/main_win32.cpp)
   target_include_directories(ironvale-win32 PRIVATE ${CMAKE_SOURCE_DIR})
-  target_link_libraries(ironvale-win32 PRIVATE kx_app_win32 kx_log)
-  if(TARGET engine_showcase)
-    target_link_libraries(ironvale-win32 PRIVATE engine_showcase kx_app_win32)
-    target_compile_definitions(ironvale-win32 PRIVATE IRONVALE_HAVE_SHOWCASE=1)
-  endif()
+  target_link_libraries(ironvale-win32 PRIVATE game_app kx_app_win32 kx_log)
+  target_compile_definitions(ironvale-win32 PRIVATE IRONVALE_VERSION="${PROJECT_VERSION}")
 endif()
 
 # Building the program alone should also bring its generated assets. The asset

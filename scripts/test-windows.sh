@@ -131,7 +131,8 @@ if grep -qaF -- '--connect' "$BIN/ironvale-win32.exe"; then
   "$HOSTBUILD/bin/ironvale-server" --port "$PORT" >"$OUT/server.txt" 2>&1 &
   SERVER=$!
   for _ in $(seq 1 25); do grep -q "listening" "$OUT/server.txt" && break; sleep 0.2; done
-  start_program connect --connect "127.0.0.1:$PORT"
+  # With a name as well, the game joins at start without the menus.
+  start_program connect --connect "127.0.0.1:$PORT" --name WinePlayer
   joined=0
   for _ in $(seq 1 150); do grep -q "^joined: " "$OUT/server.txt" && { joined=1; break; }; sleep 0.2; done
   WIN=$(find_window) || fail "no program window (connect)"
