@@ -48,3 +48,12 @@ void kxAppSetFullscreen(int on) {
     }
     kx_app.fullscreen = on;
 }
+
+void kxAppSetWindowSize(int width, int height) {
+    HWND hwnd = kx_win32_window();
+    if (!hwnd || width <= 0 || height <= 0) return;
+    // The size asked for is the drawable (client) area; the frame comes on top.
+    RECT r{0, 0, width, height};
+    AdjustWindowRect(&r, static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_STYLE)), FALSE);
+    SetWindowPos(hwnd, nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER);
+}
