@@ -112,13 +112,18 @@ grep -E 'tests passed|fuzz:' "$WORK/test.log" || true
 step_done
 
 step "scripts/play.sh until the game's window appears"
-fifo=$ROOT/tmp/xvfb.fifo
-mkfifo "$fifo"
-in_root Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp +extension GLX 3>"$fifo" >/dev/null 2>&1 &
-PIDS+=($!)
+# The root shares the host's abstract socket names, and X clients try those
+# first: take a display number nobody on the host holds, or the check could
+# see another program's window.
 dn=""
-read -r -t 60 dn <"$fifo" || true
-[ -n "$dn" ] || { echo "check-fresh: Xvfb did not start in the root" >&2; exit 1; }
+for n in $(seq 20 99); do
+  if ! grep -q "@/tmp/.X11-unix/X$n\$" /proc/net/unix && [ ! -e "/tmp/.X$n-lock" ]; then dn=$n; break; fi
+done
+[ -n "$dn" ] || { echo "check-fresh: no free display number" >&2; exit 1; }
+in_root Xvfb ":$dn" -screen 0 1280x1024x24 -nolisten tcp +extension GLX >"$WORK/xvfb.log" 2>&1 &
+PIDS+=($!)
+for _ in $(seq 1 100); do grep -q "@/tmp/.X11-unix/X$dn\$" /proc/net/unix && break; sleep 0.1; done
+kill -0 "${PIDS[0]}" 2>/dev/null || { cat "$WORK/xvfb.log"; echo "check-fresh: Xvfb did not start in the root" >&2; exit 1; }
 echo "Xvfb on :$dn (pid ${PIDS[0]})"
 # bash execs play.sh, which execs the game: this pid ends up being the game's.
 in_root env DISPLAY=":$dn" LIBGL_ALWAYS_SOFTWARE=1 ALSOFT_DRIVERS=null \
@@ -140,6 +145,8 @@ window_up() {
 seen=""
 for _ in $(seq 1 3600); do
   kill -0 "$game" 2>/dev/null || { tail -n 30 "$WORK/play.log"; echo "check-fresh: play.sh ended before a window appeared" >&2; exit 1; }
+  # Only once play.sh has become the game (it builds first).
+  [ "$(readlink "/proc/$game/exe")" = "$ROOT/root/ironvale/build/release/bin/ironvale-x11" ] || { sleep 1; continue; }
   seen=$(window_up || true)
   [ -n "$seen" ] && break
   sleep 1
