@@ -16,7 +16,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The screens of Part 7.4.
+// The menu screens.
 const int kScreens[] = {15, 27, 37, 40, 44, 48, 53, 71};
 
 std::string gui_dir() {
