@@ -10,11 +10,12 @@
 
 namespace {
 
-// Append what arrives within 15 s. False on silence or at the end of output.
+// Append what arrives within 60 s (a sanitized game on a busy machine loads quietly for
+// long). False on silence or at the end of output.
 bool read_some(probe_child_t* c) {
     pollfd p{c->fd, POLLIN, 0};
     char buf[4096];
-    if (c->fd < 0 || poll(&p, 1, 15000) <= 0) return false;
+    if (c->fd < 0 || poll(&p, 1, 60000) <= 0) return false;
     const ssize_t n = read(c->fd, buf, sizeof buf);
     if (n > 0) return c->output.append(buf, static_cast<size_t>(n)), true;
     close(c->fd);
