@@ -23,10 +23,6 @@ export ALSOFT_DRIVERS=null
 ctest --test-dir "$BUILD" --output-on-failure -j2 --timeout 300
 phase ctest
 
-# The Windows program, cross-built and run under Wine in the same Xvfb.
-IRONVALE_HOST_BUILD=$BUILD scripts/test-windows.sh
-phase windows
-
 if [ -x scripts/fuzz.sh ]; then
   FUZZ_ASSETS="$BUILD/assets" scripts/fuzz.sh
   phase fuzz
