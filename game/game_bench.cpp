@@ -45,12 +45,14 @@ game_bench_summary_t game_bench_summary() {
     return s;
 }
 
-int game_bench_json(const game_bench_summary_t* s, double rss_mb, int bots_alive, char* buf, size_t cap) {
+int game_bench_json(const game_bench_summary_t* s, const game_bench_memory_t* mem, int bots_alive, char* buf,
+                    size_t cap) {
     const int n = std::snprintf(buf, cap,
                                 "{\"frames\": %d, \"seconds\": %.3f, \"fps_median\": %.1f, \"fps_mean\": %.1f, "
                                 "\"fps_1pct_low\": %.1f, \"cpu_ms_per_frame\": {\"simulation\": %.3f, "
-                                "\"drawing\": %.3f, \"swap\": %.3f}, \"peak_rss_mb\": %.1f, \"bots_alive\": %d}",
+                                "\"drawing\": %.3f, \"swap\": %.3f}, \"peak_rss_mb\": %.1f, \"private_mb\": %.1f, "
+                                "\"bots_alive\": %d}",
                                 s->frames, s->seconds, s->fps_median, s->fps_mean, s->fps_low1, s->sim_ms,
-                                s->draw_ms, s->swap_ms, rss_mb, bots_alive);
+                                s->draw_ms, s->swap_ms, mem->peak_rss_mb, mem->private_mb, bots_alive);
     return n < 0 ? 0 : (static_cast<size_t>(n) < cap ? n : static_cast<int>(cap) - 1);
 }

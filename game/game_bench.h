@@ -22,5 +22,13 @@ void game_bench_frame(double frame_ms, double sim_ms, double draw_ms, double swa
 int game_bench_frames();
 // Summarise what was recorded.
 game_bench_summary_t game_bench_summary();
-// One JSON object (no newline) with the summary, peak RSS and bots alive. Returns its length.
-int game_bench_json(const game_bench_summary_t* s, double rss_mb, int bots_alive, char* buf, size_t cap);
+// Memory at the end of a run, in MiB. Peak RSS counts the GL driver's shared code
+// (software GL maps tens of MiB of LLVM); private is what this process alone holds.
+struct game_bench_memory_t {
+    double peak_rss_mb;
+    double private_mb;
+};
+
+// One JSON object (no newline) with the summary, the memory figures and bots alive. Returns its length.
+int game_bench_json(const game_bench_summary_t* s, const game_bench_memory_t* mem, int bots_alive, char* buf,
+                    size_t cap);

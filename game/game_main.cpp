@@ -88,21 +88,32 @@ void bench_start_game() {
     game_bench_reset();
 }
 
-// Peak resident size in MiB; the Windows build does not measure it (0).
-double peak_rss_mib() {
-#ifdef _WIN32
-    return 0.0;
-#else
+// Peak resident size and the private part of the current one, in MiB; the Windows
+// build does not measure them (0).
+game_bench_memory_t memory_mib() {
+    game_bench_memory_t m{0, 0};
+#ifndef _WIN32
     rusage ru{};
     getrusage(RUSAGE_SELF, &ru);
-    return ru.ru_maxrss / 1024.0;
+    m.peak_rss_mb = ru.ru_maxrss / 1024.0;
+    if (FILE* f = std::fopen("/proc/self/smaps_rollup", "r")) {
+        char line[256];
+        long kb = 0, total_kb = 0;
+        while (std::fgets(line, sizeof line, f))
+            if (std::sscanf(line, "Private_Clean: %ld", &kb) == 1 || std::sscanf(line, "Private_Dirty: %ld", &kb) == 1)
+                total_kb += kb;
+        std::fclose(f);
+        m.private_mb = total_kb / 1024.0;
+    }
 #endif
+    return m;
 }
 
 void bench_finish() {
     const game_bench_summary_t s = game_bench_summary();
     char json[512];
-    game_bench_json(&s, peak_rss_mib(), game_world.bots_alive, json, sizeof json);
+    const game_bench_memory_t mem = memory_mib();
+    game_bench_json(&s, &mem, game_world.bots_alive, json, sizeof json);
     std::printf("%s\n", json);
     std::fflush(stdout);
     kxAppQuit();

@@ -11,15 +11,8 @@
 #include "engine/render/kx_matrices.h"
 
 int kx_gui_create_shader(const char* vs_path, const char* fs_path) {
-    kx_sh_t* sh = &kx_gui.shader;
-    const int ok = kx_sh_create(sh, vs_path, fs_path);
-    kx_sh_use(sh);
-    sh->slot[KX_SH_U_PROJ] = kx_sh_uniform(sh, "u_proj");
-    sh->slot[KX_SH_U_MODELVIEW] = kx_sh_uniform(sh, "u_modelview");
-    sh->slot[KX_SH_A_POS] = kx_sh_attrib(sh, "a_pos");
-    sh->slot[KX_SH_A_UV] = kx_sh_attrib(sh, "a_uv");
-    sh->slot[KX_SH_U_SAMPLER] = kx_sh_uniform(sh, "u_sampler");
-    sh->slot[KX_SH_U_POS_MODIF] = kx_sh_uniform(sh, "u_pos_modif");
+    // Same vertex layout and names as the text program.
+    const int ok = kx_text_program_create(&kx_gui.shader, vs_path, fs_path);
     kxCheckGlError("gui create shader");
     return ok;
 }

@@ -9,9 +9,8 @@
 
 kx_sh_t kx_text_shader;
 
-void kx_text_create_shader(const char* vs_path, const char* fs_path) {
-    kx_sh_t* sh = &kx_text_shader;
-    kx_sh_create(sh, vs_path, fs_path);
+int kx_text_program_create(kx_sh_t* sh, const char* vs_path, const char* fs_path) {
+    const int ok = kx_sh_create(sh, vs_path, fs_path);
     kx_sh_use(sh);
     sh->slot[KX_SH_U_PROJ] = kx_sh_uniform(sh, "u_proj");
     sh->slot[KX_SH_U_MODELVIEW] = kx_sh_uniform(sh, "u_modelview");
@@ -19,6 +18,11 @@ void kx_text_create_shader(const char* vs_path, const char* fs_path) {
     sh->slot[KX_SH_A_UV] = kx_sh_attrib(sh, "a_uv");
     sh->slot[KX_SH_U_SAMPLER] = kx_sh_uniform(sh, "u_sampler");
     sh->slot[KX_SH_U_POS_MODIF] = kx_sh_uniform(sh, "u_pos_modif");
+    return ok;
+}
+
+void kx_text_create_shader(const char* vs_path, const char* fs_path) {
+    kx_text_program_create(&kx_text_shader, vs_path, fs_path);
     kxCheckGlError("text create shader");
 }
 

@@ -15,6 +15,9 @@ extern kx_sh_t kx_text_shader;
 
 // Build the text program from two shader files and look up its six names.
 void kx_text_create_shader(const char* vs_path, const char* fs_path);
+// Build a program that draws text-layout vertices (the GUI's too) into sh and look up
+// u_proj, u_modelview, a_pos, a_uv, u_sampler and u_pos_modif. Returns 1 when it linked.
+int kx_text_program_create(kx_sh_t* sh, const char* vs_path, const char* fs_path);
 
 // Release the text program.
 void kx_text_destroy_shader();
