@@ -128,6 +128,7 @@ TEST(GameBench, MedianMeanAndOnePercentLowWorkedByHand) {
     EXPECT_DOUBLE_EQ(measure({0.5, 0.5}).fps_low1, 2000.0);
     s = measure({0, 0});
     EXPECT_EQ(s.fps_median + s.fps_mean + s.fps_low1, 0.0);
+    EXPECT_DOUBLE_EQ(measure({20}).fps_low1, 50.0);
     EXPECT_EQ(measure({}).frames, 0);
     EXPECT_EQ(measure({}).fps_median, 0.0);
 }
