@@ -441,6 +441,14 @@ TEST_F(GameNetTest, FigureStaysWhereItsPlayerStandsAgainstAWall) {
         {"corridor's north wall, slot still in the room", 9, -25.0f, 10.7f, 10},
         {"inside the room, away from walls", 0, -29.6f, 9.6f, 9},
         {"the slot's own area, against its south wall", 2, -10.0f, -12.3f, 2},
+        {"the room's south wall", 8, -29.6f, 6.9f, 9},
+        {"the far east wall", 2, 31.5f, 0.0f, 8},
+        // Against a wall of the later area, the disc half over an edge of an earlier one
+        // (west, east, south, north): the earlier one does not hold it.
+        {"corridor's north wall, over the east field's west edge", 0, 12.7f, 11.5f, 17},
+        {"corridor's north wall, over the room's east edge", 0, -26.2f, 10.7f, 10},
+        {"side room's east wall, over the north hall's south edge", 0, -18.1f, 19.0f, 20},
+        {"side room's east wall, over the corridor's north edge", 0, -18.1f, 11.0f, 20},
     };
     ThreeUsers();
     for (const auto& c : cases) {
