@@ -45,6 +45,41 @@ kx_netman_user_t* user_by_id(uint32_t id) {
     return i < 0 ? nullptr : &game_netman.users.items[i];
 }
 
+// Under IRONVALE_NET_TRACE, the score table as its items hold it, one line whenever a
+// name, frag or death count changed: "net: score NAME FRAGS DEATHS | ...", "-" for a
+// cell not filled yet (a new user list empties the counts until the next broadcast).
+void trace_score_table() {
+    static char last[1024];
+    if (!game_net_tracing()) return;
+    const char* col[3];
+    for (int c = 0; c < 3; c++) {
+        col[c] = game_net_ui.item_text(GAME_NET_ITEM_SCORE_NAMES + c);  // names, frags, deaths
+        const char* nl = std::strchr(col[c], '\n');                     // past the caption
+        col[c] = nl ? nl + 1 : "";
+    }
+    char now[sizeof last];
+    int n = 0;
+    now[0] = 0;
+    while (*col[0] && n < (int)sizeof now - 1) {
+        char cell[3][48];
+        for (int c = 0; c < 3; c++) {
+            const int len = (int)std::strcspn(col[c], "\n");
+            std::snprintf(cell[c], sizeof cell[c], "%.*s", len > 0 ? len : 1, len > 0 ? col[c] : "-");
+            col[c] += len + (col[c][len] == '\n');
+        }
+        n += std::snprintf(now + n, sizeof now - n, "%s%s %s %s", n ? " | " : "", cell[0], cell[1], cell[2]);
+    }
+    if (std::strcmp(now, last) == 0) return;
+    std::snprintf(last, sizeof last, "%s", now);
+    kxLog("net: score %s \n", now);
+}
+
+// A kill line into the chat box, logged too under IRONVALE_NET_TRACE.
+void kill_line(const char* line) {
+    game_chat_add_line(line);
+    if (game_net_tracing()) kxLog("net: chat %s \n", line);
+}
+
 void apply_userlist() {
     game_world.connected = 1;
     column_t names, frags, deaths, ping;
@@ -66,6 +101,31 @@ void apply_userlist() {
     game_net_ui.set_item_text(GAME_NET_ITEM_SCORE_FRAGS, frags.s);
     game_net_ui.set_item_text(GAME_NET_ITEM_SCORE_DEATHS, deaths.s);
     game_net_ui.set_item_text(GAME_NET_ITEM_SCORE_PING, ping.s);
+    trace_score_table();
+}
+
+// Rectangle r is a walkable floor area that holds the disc, edges included: a player
+// who walked into a wall stands on its area's edge (up to rounding).
+bool floor_holds(int r, vec3 p, float radius) {
+    if (r <= 0 || r >= game_world.rects.count) return false;
+    const game_rect_t& a = *game_rect(r);
+    constexpr float slack = 1e-3f;
+    return a.kind == RECT_AREA && a.clip_class == CLIP_SOLID && p.x - radius >= a.x1 - slack &&
+           p.x + radius <= a.x2 + slack && p.y - radius >= a.y1 - slack && p.y + radius <= a.y2 + slack;
+}
+
+// The slot's floor area must hold where its player stands: the next move clamps the
+// figure into that area, which may still be the one of the slot's previous player, or
+// the dummy area 0 of a slot never placed, and the strict area search of the move
+// refuses a player standing against a wall. No area holding it: the area stays.
+void settle_area(game_obj_t* o) {
+    if (floor_holds(o->area, o->pos, o->radius)) return;
+    for (int r = 1; r < game_world.rects.count; r++) {
+        if (floor_holds(r, o->pos, o->radius)) {
+            o->area = r;
+            return;
+        }
+    }
 }
 
 void apply_entry(int k, const game_net_entry_t& e, int own_ping) {
@@ -78,6 +138,7 @@ void apply_entry(int k, const game_net_entry_t& e, int own_ping) {
     o->active = 1;
     o->health = st.health > 59 ? 60 : 59;
     o->dead = st.dead;
+    settle_area(o);
     // The state is half a round trip of each side old: move it on by that many ticks.
     const int d = e.ping / 2 + own_ping / 2;
     const float t = (float)d / 10.0f;
@@ -120,7 +181,7 @@ void apply_event(const game_event_t& ev, int own_ping, int* pellet_sound) {
                 char line[128];
                 std::snprintf(line, sizeof line, "%s %s %s", killer->name,
                               game_net_ui.item_text(GAME_NET_ITEM_KILL_WORD), sender->name);
-                game_chat_add_line(line);
+                kill_line(line);
             }
             break;
         }
@@ -162,6 +223,7 @@ void apply_score_table() {
     game_net_ui.set_item_text(GAME_NET_ITEM_SCORE_PING, ping.s);
     game_net_ui.set_item_text(GAME_NET_ITEM_SCORE_FRAGS, frags.s);
     game_net_ui.set_item_text(GAME_NET_ITEM_SCORE_DEATHS, deaths.s);
+    trace_score_table();
 }
 
 void apply_broadcast(const uint8_t* msg, int len) {
@@ -327,6 +389,6 @@ void game_net_local_death(int killer) {
     if (const kx_netman_user_t* k = user_by_id((uint32_t)killer)) {
         char line[128];
         std::snprintf(line, sizeof line, "%s %s ", game_net_ui.item_text(GAME_NET_ITEM_KILLED_BY), k->name);
-        game_chat_add_line(line);
+        kill_line(line);
     }
 }

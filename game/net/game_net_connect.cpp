@@ -72,6 +72,8 @@ void game_net_args(int argc, char** argv) {
     g_conn.autojoin = g_conn.have_connect && g_conn.name[0];
 }
 
+int game_net_tracing() { return g_conn.trace; }
+
 const char* game_net_default_server() { return g_conn.server; }
 
 const char* game_net_arg_name() { return g_conn.name[0] ? g_conn.name : nullptr; }

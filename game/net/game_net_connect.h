@@ -18,8 +18,12 @@ int game_net_parse_server(const char* text, char* host, int cap, int* port);
 
 // Read the command line: "--connect HOST[:PORT]" and "--name NAME". The default server
 // is that HOST[:PORT], else the IRONVALE_SERVER environment variable, else "localhost".
-// IRONVALE_NET_TRACE=1 logs the remote players' slots once a second during play.
+// IRONVALE_NET_TRACE=1 logs the remote players' slots once a second during play, the
+// score table whenever a row changes and the kill lines.
 void game_net_args(int argc, char** argv);
+// 1 when IRONVALE_NET_TRACE asked for the session to be logged (remote slots, score
+// table, kill lines).
+int game_net_tracing();
 // The default server text for the server field.
 const char* game_net_default_server();
 // The name given with --name, or null.

@@ -1,5 +1,7 @@
 // The game's network handlers fed through netman's receive path: user list, state
 // broadcast with its events, texts, the chat box, deaths and disconnect messages.
+#include <cstdlib>
+
 #include "game/sim/game_tick.h"
 #include "game_net_fixture.h"
 
@@ -421,6 +423,140 @@ TEST_F(GameNetTest, LocalDeathInTheSimulationCountsAndTellsTheKiller) {
     EXPECT_EQ(game_world.events.items[0].code, GAME_EV_DIED);
     EXPECT_EQ(game_world.events.items[0].owner, 17);
     EXPECT_EQ(game_world.events.items[0].killer, 18);
+}
+
+// Where the slot's figure stands after the next move: where its player reported, also
+// against a wall, whatever floor area the slot had from its previous player.
+struct wall_case_t {
+    const char* name;
+    int area_before;
+    float x, y;
+    int want_area;
+};
+
+TEST_F(GameNetTest, FigureStaysWhereItsPlayerStandsAgainstAWall) {
+    const wall_case_t cases[] = {
+        {"fresh slot, spawn room's north-west corner", 0, -32.3f, 12.3f, 9},
+        {"slot of a player who stood far east", 8, -32.3f, 12.3f, 9},
+        {"corridor's north wall, slot still in the room", 9, -25.0f, 10.7f, 10},
+        {"inside the room, away from walls", 0, -29.6f, 9.6f, 9},
+        {"the slot's own area, against its south wall", 2, -10.0f, -12.3f, 2},
+        {"the room's south wall", 8, -29.6f, 6.9f, 9},
+        {"the far east wall", 2, 31.5f, 0.0f, 8},
+        // Against a wall of the later area, the disc half over an edge of an earlier one
+        // (west, east, south, north): the earlier one does not hold it.
+        {"corridor's north wall, over the east field's west edge", 0, 12.7f, 11.5f, 17},
+        {"corridor's north wall, over the room's east edge", 0, -26.2f, 10.7f, 10},
+        {"side room's east wall, over the north hall's south edge", 0, -18.1f, 19.0f, 20},
+        {"side room's east wall, over the corridor's north edge", 0, -18.1f, 11.0f, 20},
+    };
+    ThreeUsers();
+    for (const auto& c : cases) {
+        game_obj_t* o = game_world.slots[0];
+        o->area = c.area_before;
+        Udp(25, broadcast(0, 1, entry(18, 0, 0, 0, state32(60, 0, c.x, c.y, 0, 0, 0, 0)), 0, {}));
+        game_tick();
+        EXPECT_EQ(o->area, c.want_area) << c.name;
+        EXPECT_NEAR(o->pos.x, c.x, 1e-4f) << c.name;
+        EXPECT_NEAR(o->pos.y, c.y, 1e-4f) << c.name;
+    }
+}
+
+// Alice (18) stands at the spawn room's south-west corner, we at its north-west corner
+// 5.4 ahead of her; ten of her pellets fly straight at us, 0.15 to our side, at eye
+// height 0.9. They hit once 0.34 - 0.15^2 > dy^2: after 17 ticks (7.65 + 17 x 0.25 =
+// 11.9), 6 damage each, 60 in all: our game decides we died and names her.
+TEST_F(GameNetTest, TheVictimsGameDecidesTheHitAndReportsItsKiller) {
+    ThreeUsers();
+    game_obj_t* me = game_world.player;
+    me->pos = kx_vec3(-32.3f, 12.3f, 0.5f);
+    me->area = 9;  // walked there: the room's floor
+    bytes_t pellets;
+    for (int i = 0; i < 10; i++) pellets += unit(2, 18, 18, 0, kx_vec3(-32.15f, 7.65f, 0.9f), kx_vec3(0, 0.25f, 0));
+    Tcp(25, broadcast(0, 1, entry(18, 0, 0, 0, state32(60, 0, -32.3f, 6.9f, 0, 0, 0, 0)), 10, pellets));
+    ASSERT_EQ(count_objects(OBJ_BULLET), 10);
+    for (int t = 0; t < 16; t++) game_tick();
+    EXPECT_EQ(me->health, 60);
+    EXPECT_EQ(me->dead, 0);
+    EXPECT_EQ(game_world.events.count, 0);
+    game_tick();
+    EXPECT_EQ(count_objects(OBJ_BULLET), 0);
+    EXPECT_EQ(me->dead, 1);
+    EXPECT_EQ(me->last_attacker, 18);
+    EXPECT_EQ(game_netman.deaths, 1);
+    EXPECT_EQ(game_netman.frags, 0);
+    ASSERT_EQ(game_world.events.count, 1);
+    const game_event_t& ev = game_world.events.items[0];
+    EXPECT_EQ(ev.code, GAME_EV_DIED);
+    EXPECT_EQ(ev.owner, 17);
+    EXPECT_EQ(ev.sender, 17);
+    EXPECT_EQ(ev.killer, 18);
+    EXPECT_EQ(ev.pos.y, 12.3f);
+    EXPECT_EQ(g_ui.text[65], "Killed by Alice \n");
+}
+
+// The shooter's own hits bring the remote figure down on its screen only: no frag, no
+// event, no kill line until the victim's game reports the death.
+TEST_F(GameNetTest, TheShootersHitsCountNoFragUntilTheVictimReportsIt) {
+    ThreeUsers();
+    Udp(25, broadcast(0, 1, entry(18, 0, 0, 0, state32(60, 0, -32.3f, 12.3f, 0, 0, 0, 0)), 0, {}));
+    game_obj_t* alice = game_world.slots[0];
+    for (int i = 0; i < 10; i++) {
+        game_obj_t b = game_obj_create(OBJ_BULLET, 0, kx_vec3(-32.15f, 7.65f, 0.9f));
+        b.id = 1000, b.radius = 0.01f, b.vel = kx_vec3(0, 0.25f, 0);
+        game_pool_add(&game_world.objects, b);
+    }
+    for (int t = 0; t < 17; t++) game_tick();
+    EXPECT_EQ(alice->dead, 1);
+    EXPECT_EQ(count_objects(OBJ_FX_EXPLOSION), 1);
+    EXPECT_EQ(game_netman.frags, 0);
+    EXPECT_EQ(game_world.events.count, 0);
+    EXPECT_EQ(g_ui.text[65], "");
+    Tcp(25, broadcast(0, 1, entry(18, 0, 0, 1, state32(60, 1, -32.3f, 12.3f, 0, 0, 0, 0)), 1,
+                      unit(4, 18, 18, 17, kx_vec3(-32.3f, 12.3f, 0.5f), {})));
+    EXPECT_EQ(game_netman.frags, 1);
+    EXPECT_EQ(g_ui.text[65], "Me killed Alice\n");
+    EXPECT_EQ(g_ui.text[61], lines({"Frags", "1", "0", "0"}));
+    EXPECT_EQ(g_ui.text[62], lines({"Deaths", "0", "1", "0"}));
+}
+
+// The "net: " lines of the captured output.
+std::string net_lines(const std::string& out) {
+    std::string keep, line;
+    for (char c : out) {
+        line += c;
+        if (c != '\n') continue;
+        if (line.rfind("net: ", 0) == 0) keep += line;
+        line.clear();
+    }
+    return keep;
+}
+
+TEST_F(GameNetTest, TraceLogsTheScoreTableWhenARowChangesAndTheKillLines) {
+    setenv("IRONVALE_NET_TRACE", "1", 1);
+    const char* argv0[] = {"ironvale-x11"};
+    game_net_args(1, (char**)argv0);
+    testing::internal::CaptureStdout();
+    ThreeUsers();
+    const bytes_t alive = state32(60, 0, 1, 1, 0, 0, 0, 0);
+    Udp(25, broadcast(40, 2, entry(18, 30, 2, 1, alive) + entry(19, 50, 0, 0, alive), 0, {}));
+    // Only the pings differ: the table's rows stay, nothing is logged.
+    Udp(25, broadcast(45, 2, entry(18, 35, 2, 1, alive) + entry(19, 55, 0, 0, alive), 0, {}));
+    // Bob reports that we killed him; then Alice kills us.
+    Tcp(25, broadcast(45, 2, entry(18, 35, 2, 1, alive) + entry(19, 55, 0, 1, alive), 1,
+                      unit(4, 19, 19, 17, kx_vec3(1, 1, 0.5f), {})));
+    game_net_local_death(18);
+    Udp(25, broadcast(45, 2, entry(18, 35, 3, 1, alive) + entry(19, 55, 0, 1, alive), 0, {}));
+    const std::string out = net_lines(testing::internal::GetCapturedStdout());
+    unsetenv("IRONVALE_NET_TRACE");
+    game_net_args(1, (char**)argv0);
+    EXPECT_EQ(out,
+              "net: score Me - - | Alice - - | Bob - - \n"
+              "net: score Me 0 0 | Alice 2 1 | Bob 0 0 \n"
+              "net: chat Me killed Bob \n"
+              "net: score Me 1 0 | Alice 2 1 | Bob 0 1 \n"
+              "net: chat Killed by Alice  \n"
+              "net: score Me 1 1 | Alice 3 1 | Bob 0 1 \n");
 }
 
 TEST(GameNetArgs, ConnectAndNameJoinOnceAndDefaultsStayWithoutThem) {
