@@ -81,6 +81,10 @@ mount_root() {
 }
 in_root() { chroot "$ROOT" /usr/bin/env -i HOME=/root PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
   LANG=C.UTF-8 TERM=dumb "$@"; }
+# For background jobs: the job's subshell becomes chroot, env and then the program,
+# so $! is the program's own pid and a signal to it reaches the program.
+in_root_exec() { exec chroot "$ROOT" /usr/bin/env -i HOME=/root PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
+  LANG=C.UTF-8 TERM=dumb "$@"; }
 
 step "bare Debian 12 root (scripts/fresh-base.sh)"
 BASE=$(scripts/fresh-base.sh "$WORK")
@@ -120,16 +124,18 @@ for n in $(seq 20 99); do
   if ! grep -q "@/tmp/.X11-unix/X$n\$" /proc/net/unix && [ ! -e "/tmp/.X$n-lock" ]; then dn=$n; break; fi
 done
 [ -n "$dn" ] || { echo "check-fresh: no free display number" >&2; exit 1; }
-in_root Xvfb ":$dn" -screen 0 1280x1024x24 -nolisten tcp +extension GLX >"$WORK/xvfb.log" 2>&1 &
+in_root_exec Xvfb ":$dn" -screen 0 1280x1024x24 -nolisten tcp +extension GLX >"$WORK/xvfb.log" 2>&1 &
 PIDS+=($!)
 for _ in $(seq 1 100); do grep -q "@/tmp/.X11-unix/X$dn\$" /proc/net/unix && break; sleep 0.1; done
 kill -0 "${PIDS[0]}" 2>/dev/null || { cat "$WORK/xvfb.log"; echo "check-fresh: Xvfb did not start in the root" >&2; exit 1; }
 echo "Xvfb on :$dn (pid ${PIDS[0]})"
-# bash execs play.sh, which execs the game: this pid ends up being the game's.
-in_root env DISPLAY=":$dn" LIBGL_ALWAYS_SOFTWARE=1 ALSOFT_DRIVERS=null \
+# play.sh builds, then execs the game: the job becomes the game once its program
+# is the root's ironvale-x11.
+in_root_exec env DISPLAY=":$dn" LIBGL_ALWAYS_SOFTWARE=1 ALSOFT_DRIVERS=null \
   bash -c 'cd /root && exec /root/ironvale/scripts/play.sh' >"$WORK/play.log" 2>&1 &
-game=$!
-PIDS+=("$game")
+job=$!
+PIDS+=("$job")
+GAME_EXE=$ROOT/root/ironvale/build/release/bin/ironvale-x11
 # Any viewable top-level window on this private display is the game's: nothing
 # else runs there.
 window_up() {
@@ -144,18 +150,17 @@ window_up() {
 }
 seen=""
 for _ in $(seq 1 3600); do
-  kill -0 "$game" 2>/dev/null || { tail -n 30 "$WORK/play.log"; echo "check-fresh: play.sh ended before a window appeared" >&2; exit 1; }
+  kill -0 "$job" 2>/dev/null || { tail -n 30 "$WORK/play.log"; echo "check-fresh: play.sh ended before a window appeared" >&2; exit 1; }
   # Only once play.sh has become the game (it builds first).
-  [ "$(readlink "/proc/$game/exe")" = "$ROOT/root/ironvale/build/release/bin/ironvale-x11" ] || { sleep 1; continue; }
+  [ "$(readlink "/proc/$job/exe")" = "$GAME_EXE" ] || { sleep 1; continue; }
   seen=$(window_up || true)
   [ -n "$seen" ] && break
   sleep 1
 done
 [ -n "$seen" ] || { tail -n 30 "$WORK/play.log"; echo "check-fresh: no window within an hour" >&2; exit 1; }
 in_root env DISPLAY=":$dn" xwininfo -id "$seen" | grep -E 'xwininfo|Width|Height|Map State'
-[ "$(readlink "/proc/$game/exe")" = "$ROOT/root/ironvale/build/release/bin/ironvale-x11" ] ||
-  { echo "check-fresh: the window's program is $(readlink "/proc/$game/exe"), not ironvale-x11" >&2; exit 1; }
-kill "$game"; wait "$game" 2>/dev/null || true
+echo "the window's program: pid $job, $(readlink "/proc/$job/exe")"
+kill "$job"; wait "$job" 2>/dev/null || true
 kill "${PIDS[0]}"; wait "${PIDS[0]}" 2>/dev/null || true
 PIDS=()
 step_done
@@ -197,7 +202,7 @@ missing=$(in_root bash -c 'ldd /usr/bin/ironvale-x11 /usr/bin/ironvale-server | 
 in_root ironvale-server --help | head -n 1
 # The root shares the host's network: a random port keeps clear of other runs.
 port=$((20000 + RANDOM % 40000))
-in_root ironvale-server --port "$port" --name "Fresh Root" >"$WORK/deb-server.log" 2>&1 &
+in_root_exec ironvale-server --port "$port" --name "Fresh Root" >"$WORK/deb-server.log" 2>&1 &
 server=$!
 PIDS=("$server")
 for _ in $(seq 1 100); do
