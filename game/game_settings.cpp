@@ -116,15 +116,22 @@ void take_language(parse_t* p, const char* v, int* out) {
     complain(p, "language is en or ru");
 }
 
-// Texts keep printable bytes only (the line check has already refused control bytes).
+// Texts keep printable bytes only: the line check has refused every control byte but the
+// tab, which no text field takes either.
 void take_text(parse_t* p, const char* v, char* out, int size, bool cut) {
     const size_t n = std::strlen(v);
+    if (std::strchr(v, '\t')) {
+        complain(p, "tab in a text");
+        return;
+    }
     if (n >= static_cast<size_t>(size) && !cut) {
         complain(p, "too long");
         return;
     }
-    const size_t keep = n < static_cast<size_t>(size) ? n : static_cast<size_t>(size) - 1;
+    size_t keep = n < static_cast<size_t>(size) ? n : static_cast<size_t>(size) - 1;
     if (keep < n && may_log(p)) kxLog("Settings: line %d: cut to %d characters \n", p->line, size - 1);
+    // A cut may end on a blank, which reading the written file again would drop.
+    while (keep > 0 && blank(v[keep - 1])) keep--;
     std::memcpy(out, v, keep);
     out[keep] = 0;
 }

@@ -153,6 +153,9 @@ TEST_F(GameSettings, StartsAsSavedAndSavesWhatThePlayerChanges) {
     kx_gui_activate();
     want.language = 0;
     EXPECT_TRUE(file_holds(want));
+    EXPECT_STREQ(kx_gui.items[28].text, "Options");
+    EXPECT_STREQ(kx_gui.items[GAME_ITEM_NAME].text, "Zed") << "the language leaves the name alone";
+    EXPECT_STREQ(kx_gui.items[GAME_ITEM_SERVER_FIELD].text, "127.0.0.1:1");
 
     // A connect keeps the name and the server it was made with.
     kx_gui_set_text(GAME_ITEM_NAME, " Quinn ");
