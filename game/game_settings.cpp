@@ -209,14 +209,12 @@ long process_id() { return getpid(); }
 int replace_file(const char* from, const char* to) { return std::rename(from, to); }
 #endif
 
-// Make every folder above the file; an existing one is fine, and a real failure shows
-// when the file is opened.
-void make_parents(const char* path) {
+// Make every folder above the file (len bytes, below GAME_SETTINGS_PATH_SIZE); an existing
+// one is fine, and a real failure shows when the file is opened.
+void make_parents(const char* path, size_t len) {
     char dir[GAME_SETTINGS_PATH_SIZE];
-    const size_t n = strnlen(path, sizeof dir - 1);
-    std::memcpy(dir, path, n);
-    dir[n] = 0;
-    for (size_t i = 1; i < n; i++) {
+    std::memcpy(dir, path, len + 1);
+    for (size_t i = 1; i < len; i++) {
         if (!is_separator(dir[i])) continue;
         dir[i] = 0;
         make_dir(dir);
@@ -310,15 +308,18 @@ int game_settings_format(const game_settings_t* in, char* text, size_t cap) {
 }
 
 int game_settings_save(const char* path, const game_settings_t* in) {
-    char text[512];
+    const size_t len = strnlen(path, GAME_SETTINGS_PATH_SIZE);
+    char text[512];  // the longest record takes under 400 bytes
     const int n = game_settings_format(in, text, sizeof text);
-    char tmp[GAME_SETTINGS_PATH_SIZE + 32];
-    const int t = std::snprintf(tmp, sizeof tmp, "%s.%ld.tmp", path, process_id());
-    if (n < 0 || t < 0 || static_cast<size_t>(t) >= sizeof tmp) {
-        kxLog("Settings: cannot write [%s]: too long \n", path);
+    if (len >= static_cast<size_t>(GAME_SETTINGS_PATH_SIZE) || n < 0) {
+        kxLog("Settings: cannot write [%.80s...]: too long \n", path);
         return -1;
     }
-    make_parents(path);
+    // Beside the file, so the rename stays on one file system; the process id keeps two
+    // games from writing the same temporary file.
+    char tmp[GAME_SETTINGS_PATH_SIZE + 32];
+    std::snprintf(tmp, sizeof tmp, "%s.%ld.tmp", path, process_id());
+    make_parents(path, len);
     std::FILE* f = std::fopen(tmp, "wb");
     if (!f) {
         kxLog("Settings: cannot write [%s]: %s \n", tmp, std::strerror(errno));

@@ -2,9 +2,11 @@
 // and hand-edited files give, clamping, the file's place, and writing that never leaves
 // half a file. Files live in a fresh folder under the test's temporary directory.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -230,6 +232,16 @@ TEST(Settings, FilesAsFoundOnDisk) {
          [](game_settings_t* s) { s->wide_fov = 1; }},
         {"tab inside a name or server", "name = A\tB\nserver = h\t:1\nname = C\n", GAME_SETTINGS_DAMAGED,
          [](game_settings_t* s) { std::strcpy(s->name, "C"); }},
+        {"a unit separator byte", "name = A\x1f" "B\nwide_fov=1\n", GAME_SETTINGS_DAMAGED,
+         [](game_settings_t* s) { s->wide_fov = 1; }},
+        {"a DEL byte", "name = A\x7f\n", GAME_SETTINGS_DAMAGED, nullptr},
+        {"bytes above 127 are text", "name = \x80\x9f\xff\n", GAME_SETTINGS_READ,
+         [](game_settings_t* s) { std::strcpy(s->name, "\x80\x9f\xff"); }},
+        {"a BOM alone", "\xEF\xBB\xBF", GAME_SETTINGS_EMPTY, nullptr},
+        {"half a BOM is a bad line", "\xEF\xBB\nwindowed = 1\n", GAME_SETTINGS_DAMAGED,
+         [](game_settings_t* s) { s->windowed = 1; }},
+        {"a blank CR LF line", "\r\nwindowed = 1\r\n", GAME_SETTINGS_READ, [](game_settings_t* s) { s->windowed = 1; }},
+        {"an empty key", "=5\n = 6\nwide_fov=1\n", GAME_SETTINGS_READ, [](game_settings_t* s) { s->wide_fov = 1; }},
         {"'=' inside a value", "name = a=b\n", GAME_SETTINGS_READ, [](game_settings_t* s) { std::strcpy(s->name, "a=b"); }},
         {"sensitivity above 1", "mouse_sensitivity = 7\n", GAME_SETTINGS_READ,
          [](game_settings_t* s) { s->sensitivity = 1.0f; }},
@@ -248,8 +260,9 @@ TEST(Settings, FilesAsFoundOnDisk) {
          }},
         {"flag words", "multisampling = Yes\nanisotropy = on\nwide_fov = TRUE\ninvert_mouse = off\n",
          GAME_SETTINGS_READ, [](game_settings_t* s) { s->multisampling = s->anisotropy = s->wide_fov = 1; }},
-        {"flag words for 0", "windowed = 1\nwindowed = no\nwide_fov = 1\nwide_fov = false\n", GAME_SETTINGS_READ,
+        {"flag words for 0", "windowed = 1\nwindowed = NO\nwide_fov = 1\nwide_fov = FALSE\n", GAME_SETTINGS_READ,
          nullptr},
+        {"flag 10 is above 1", "windowed = 10\n", GAME_SETTINGS_READ, [](game_settings_t* s) { s->windowed = 1; }},
         {"flag not a number", "windowed = 1x\nwide_fov = -\ninvert_mouse = +1\n", GAME_SETTINGS_DAMAGED,
          [](game_settings_t* s) { s->invert_mouse = 1; }},
         {"language in capitals", "language = RU\n", GAME_SETTINGS_READ, [](game_settings_t* s) { s->language = 1; }},
@@ -314,10 +327,10 @@ TEST(Settings, LoadTellsWhatItFound) {
     EXPECT_EQ(s.wide_fov, 1);
     EXPECT_EQ(s.invert_mouse, 0);
 
-    big = std::string(16384 - 6, '\n') + "name = Cutoff\n";
+    big = std::string(16384 - 9, '\n') + "name = Cutoff\n";
     write_file(dir + "/cut.ini", big);
     EXPECT_EQ(game_settings_load((dir + "/cut.ini").c_str(), &s), GAME_SETTINGS_DAMAGED);
-    EXPECT_STREQ(s.name, "") << "\"name =\" cut at the limit is not a name";
+    EXPECT_STREQ(s.name, "") << "\"name = Cu\" cut at the limit is not a name";
 
     big = std::string(16384 - 13, '\n') + "windowed = 1\n";
     write_file(dir + "/full.ini", big);
@@ -363,8 +376,86 @@ TEST(Settings, FailedSaveKeepsTheOldFile) {
     EXPECT_EQ(game_settings_save(path.c_str(), &s), -1);
     EXPECT_EQ(entries(dir).size(), 2u) << "no temporary file left beside it";
 
-    const std::string too_long = dir + "/" + std::string(GAME_SETTINGS_PATH_SIZE + 100, 'p');
-    EXPECT_EQ(game_settings_save(too_long.c_str(), &s), -1);
+    for (size_t len : {size_t{GAME_SETTINGS_PATH_SIZE}, size_t{5000}}) {
+        const std::string too_long = dir + "/" + std::string(len - dir.size() - 1, 'p');
+        EXPECT_EQ(game_settings_save(too_long.c_str(), &s), -1) << len;
+    }
+    EXPECT_EQ(entries(dir).size(), 2u);
+}
+
+// A write the file system refuses part way (here: the file size limit) leaves the old
+// file whole and no temporary file.
+TEST(Settings, AWriteThatFailsKeepsTheOldFile) {
+    const scratch_t scratch;
+    const std::string path = scratch.path + "/settings.ini";
+    const game_settings_t old = with([](game_settings_t* x) { std::strcpy(x->name, "Old"); });
+    ASSERT_EQ(game_settings_save(path.c_str(), &old), 0);
+    const std::string before = read_file(path);
+
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 40;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const game_settings_t next = with([](game_settings_t* x) { std::strcpy(x->name, "New"); });
+    const int result = game_settings_save(path.c_str(), &next);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    EXPECT_EQ(result, -1);
+    EXPECT_EQ(read_file(path), before);
+    EXPECT_EQ(entries(scratch.path), std::vector<std::string>{"settings.ini"});
+}
+
+// Reading closes the file: a hundred reads fit in 32 descriptors.
+TEST(Settings, ReadingKeepsNoFileOpen) {
+    const scratch_t scratch;
+    const std::string path = scratch.path + "/settings.ini";
+    write_file(path, "windowed = 1\n");
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &saved), 0);
+    rlimit few = saved;
+    few.rlim_cur = 32;
+    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &few), 0);
+    int read = 0;
+    game_settings_t s;
+    for (int i = 0; i < 100; i++) read += game_settings_load(path.c_str(), &s) == GAME_SETTINGS_READ;
+    setrlimit(RLIMIT_NOFILE, &saved);
+    EXPECT_EQ(read, 100);
+}
+
+// The log tells what was wrong where, one line each, and a junk file costs eight lines at most.
+TEST(Settings, LogLines) {
+    game_settings_t s;
+    testing::internal::CaptureStdout();
+    parse("invert_mouse = 5\nmouse_sensitivity = -2\nname = " + std::string(35, 'n') +
+              "\nwindowed = 1\nvolume = 3\nwindowed\nwide_fov = 1\n",
+          &s);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "Settings: line 1: 5 is out of range, 1 used \n"
+              "Settings: line 2: -2 is out of range, 0 used \n"
+              "Settings: line 3: cut to 31 characters \n"
+              "Settings: line 5: unknown key [volume] ignored \n"
+              "Settings: line 6 ignored: no '=' \n");
+
+    testing::internal::CaptureStdout();
+    parse(repeat("junk\n", 20), &s);
+    std::string want;
+    for (int i = 1; i <= 8; i++) want += "Settings: line " + std::to_string(i) + " ignored: no '=' \n";
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), want);
+
+    const scratch_t scratch;
+    const std::string d = scratch.path;
+    write_file(d + "/good.ini", "windowed = 1\n");
+    write_file(d + "/empty.ini", "# nothing\n");
+    write_file(d + "/bad.ini", "windowed\n");
+    testing::internal::CaptureStdout();
+    for (const char* f : {"/none.ini", "/good.ini", "/empty.ini", "/bad.ini"}) game_settings_load((d + f).c_str(), &s);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "Settings: no file [" + d + "/none.ini], defaults \n"
+              "Settings: read [" + d + "/good.ini] \n"
+              "Settings: [" + d + "/empty.ini] holds no settings, defaults \n"
+              "Settings: line 1 ignored: no '=' \n"
+              "Settings: [" + d + "/bad.ini] is damaged, defaults for what could not be read \n");
 }
 
 TEST(Settings, PathFollowsTheEnvironment) {
@@ -380,6 +471,7 @@ TEST(Settings, PathFollowsTheEnvironment) {
         {"", "/home/p", 0, "/home/p/.config/ironvale/settings.ini"},
         {"relative/cfg", "/home/p", 0, "/home/p/.config/ironvale/settings.ini"},
         {"/cfg", nullptr, 0, "/cfg/ironvale/settings.ini"},
+        {nullptr, "/", 0, "//.config/ironvale/settings.ini"},
         {nullptr, nullptr, -1, ""},
         {"", "", -1, ""},
     };
