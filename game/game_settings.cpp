@@ -24,8 +24,18 @@ namespace {
 
 constexpr int kMaxComplaints = 8;  // log lines per parse
 
-enum key_e { KEY_NAME, KEY_SERVER, KEY_LANGUAGE, KEY_SENSITIVITY, KEY_INVERT, KEY_MS, KEY_ANISO, KEY_FOV,
-             KEY_WINDOWED, KEY_COUNT };
+enum key_e {
+    KEY_NAME,
+    KEY_SERVER,
+    KEY_LANGUAGE,
+    KEY_SENSITIVITY,
+    KEY_INVERT,
+    KEY_MS,
+    KEY_ANISO,
+    KEY_FOV,
+    KEY_WINDOWED,
+    KEY_COUNT
+};
 
 const char* const kKeys[KEY_COUNT] = {"name",         "server",        "language",   "mouse_sensitivity",
                                       "invert_mouse", "multisampling", "anisotropy", "wide_fov",
@@ -34,10 +44,10 @@ const char* const kKeys[KEY_COUNT] = {"name",         "server",        "language
 const char* const kLanguages[2] = {"en", "ru"};
 
 struct parse_t {
-    int line;       // 1-based number of the line being read
-    int settings;   // known keys taken
-    int bad;        // lines or values not usable
-    int complaints; // log lines written
+    int line;        // 1-based number of the line being read
+    int settings;    // known keys taken
+    int bad;         // lines or values not usable
+    int complaints;  // log lines written
 };
 
 // Every log line of a parse goes through here, so a junk file cannot flood the log.
@@ -91,7 +101,8 @@ void take_flag(parse_t* p, const char* v, int* out) {
         complain(p, "not 0 or 1");
         return;
     }
-    if ((n < 0 || n > 1) && may_log(p)) kxLog("Settings: line %d: %s is out of range, %d used \n", p->line, v, n > 1 ? 1 : 0);
+    if ((n < 0 || n > 1) && may_log(p))
+        kxLog("Settings: line %d: %s is out of range, %d used \n", p->line, v, n > 1 ? 1 : 0);
     *out = n > 0 ? 1 : 0;
 }
 
@@ -138,15 +149,33 @@ void take_text(parse_t* p, const char* v, char* out, int size, bool cut) {
 
 void take(parse_t* p, int key, const char* v, game_settings_t* s) {
     switch (key) {
-        case KEY_NAME: take_text(p, v, s->name, sizeof s->name, true); break;
-        case KEY_SERVER: take_text(p, v, s->server, sizeof s->server, false); break;
-        case KEY_LANGUAGE: take_language(p, v, &s->language); break;
-        case KEY_SENSITIVITY: take_sensitivity(p, v, &s->sensitivity); break;
-        case KEY_INVERT: take_flag(p, v, &s->invert_mouse); break;
-        case KEY_MS: take_flag(p, v, &s->multisampling); break;
-        case KEY_ANISO: take_flag(p, v, &s->anisotropy); break;
-        case KEY_FOV: take_flag(p, v, &s->wide_fov); break;
-        default: take_flag(p, v, &s->windowed); break;
+        case KEY_NAME:
+            take_text(p, v, s->name, sizeof s->name, true);
+            break;
+        case KEY_SERVER:
+            take_text(p, v, s->server, sizeof s->server, false);
+            break;
+        case KEY_LANGUAGE:
+            take_language(p, v, &s->language);
+            break;
+        case KEY_SENSITIVITY:
+            take_sensitivity(p, v, &s->sensitivity);
+            break;
+        case KEY_INVERT:
+            take_flag(p, v, &s->invert_mouse);
+            break;
+        case KEY_MS:
+            take_flag(p, v, &s->multisampling);
+            break;
+        case KEY_ANISO:
+            take_flag(p, v, &s->anisotropy);
+            break;
+        case KEY_FOV:
+            take_flag(p, v, &s->wide_fov);
+            break;
+        default:
+            take_flag(p, v, &s->windowed);
+            break;
     }
 }
 
@@ -232,9 +261,9 @@ game_settings_t game_settings_defaults() {
 
 int game_settings_same(const game_settings_t* a, const game_settings_t* b) {
     return std::strcmp(a->name, b->name) == 0 && std::strcmp(a->server, b->server) == 0 &&
-           a->language == b->language && a->sensitivity == b->sensitivity && a->invert_mouse == b->invert_mouse &&
-           a->multisampling == b->multisampling && a->anisotropy == b->anisotropy && a->wide_fov == b->wide_fov &&
-           a->windowed == b->windowed;
+           a->language == b->language && a->sensitivity == b->sensitivity &&
+           a->invert_mouse == b->invert_mouse && a->multisampling == b->multisampling &&
+           a->anisotropy == b->anisotropy && a->wide_fov == b->wide_fov && a->windowed == b->windowed;
 }
 
 int game_settings_parse(const char* bytes, size_t n, game_settings_t* out) {
@@ -297,13 +326,14 @@ int game_settings_load(const char* path, game_settings_t* out) {
 }
 
 int game_settings_format(const game_settings_t* in, char* text, size_t cap) {
-    const int n = std::snprintf(text, cap,
-                                "# Ironvale settings, written by the game when an option changes.\n"
-                                "name = %s\nserver = %s\nlanguage = %s\nmouse_sensitivity = %.9g\n"
-                                "invert_mouse = %d\nmultisampling = %d\nanisotropy = %d\nwide_fov = %d\n"
-                                "windowed = %d\n",
-                                in->name, in->server, kLanguages[in->language ? 1 : 0], in->sensitivity,
-                                in->invert_mouse, in->multisampling, in->anisotropy, in->wide_fov, in->windowed);
+    const int n =
+        std::snprintf(text, cap,
+                      "# Ironvale settings, written by the game when an option changes.\n"
+                      "name = %s\nserver = %s\nlanguage = %s\nmouse_sensitivity = %.9g\n"
+                      "invert_mouse = %d\nmultisampling = %d\nanisotropy = %d\nwide_fov = %d\n"
+                      "windowed = %d\n",
+                      in->name, in->server, kLanguages[in->language ? 1 : 0], in->sensitivity,
+                      in->invert_mouse, in->multisampling, in->anisotropy, in->wide_fov, in->windowed);
     return n < 0 || static_cast<size_t>(n) >= cap ? -1 : n;
 }
 

@@ -30,10 +30,10 @@ struct game_settings_t {
 
 // What reading found.
 enum {
-    GAME_SETTINGS_READ = 0,     // every line understood (unknown keys are fine)
-    GAME_SETTINGS_MISSING = 1,  // no file: the defaults
-    GAME_SETTINGS_EMPTY = 2,    // a file without a single setting: the defaults
-    GAME_SETTINGS_DAMAGED = 3,  // some lines or values were unusable: defaults for those
+    GAME_SETTINGS_READ = 0,       // every line understood (unknown keys are fine)
+    GAME_SETTINGS_MISSING = 1,    // no file: the defaults
+    GAME_SETTINGS_EMPTY = 2,      // a file without a single setting: the defaults
+    GAME_SETTINGS_DAMAGED = 3,    // some lines or values were unusable: defaults for those
     GAME_SETTINGS_UNREADABLE = 4  // the file exists but could not be read: the defaults
 };
 

@@ -273,20 +273,19 @@ void game_menu_chat_send(int) {
 void game_menu_quit(int) { kxAppQuit(); }
 
 void game_menu_language(int) {
-    // Loading a language replaces every text; a name or server the player typed (or the
-    // game filled in) is not the language's to replace.
-    char kept[2][GAME_NET_HOST_ROOM + 8];
-    const int fields[2] = {GAME_ITEM_NAME, GAME_ITEM_SERVER_FIELD};
-    bool keep[2] = {};
-    for (int k = 0; k < 2; k++) {
-        const kx_gui_item_t* it = item(fields[k]);
-        keep[k] = it && std::strcmp(it->text, it->base_text) != 0;
-        if (keep[k]) std::snprintf(kept[k], sizeof kept[k], "%s", it->text);
+    // Loading a language replaces every text; a name the player typed (or the saved
+    // settings filled in) is not the language's to replace.
+    const kx_gui_item_t* name = item(GAME_ITEM_NAME);
+    const bool keep = name && std::strcmp(name->text, name->base_text) != 0;
+    char kept[KX_NETMAN_NAME_LEN] = "";
+    if (keep) {
+        const size_t n = strnlen(name->text, sizeof kept - 1);
+        std::memcpy(kept, name->text, n);
+        kept[n] = 0;
     }
     game_menu.language ^= 1;
     kx_gui_load_lang(game_menu.language ? "gui/ironvale.lang0.bin" : "gui/ironvale.lang1.bin", 0);
-    for (int k = 0; k < 2; k++)
-        if (keep[k]) kx_gui_set_text(fields[k], kept[k]);
+    if (keep) kx_gui_set_text(GAME_ITEM_NAME, kept);
     tell_changed(16);
 }
 

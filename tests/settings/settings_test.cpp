@@ -1,6 +1,7 @@
 // The settings file on its own: every key written and read back, what damaged, partial
 // and hand-edited files give, clamping, the file's place, and writing that never leaves
 // half a file. Files live in a fresh folder under the test's temporary directory.
+#include <dirent.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -10,7 +11,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <dirent.h>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -76,7 +76,8 @@ std::vector<std::string> entries(const std::string& dir) {
     std::vector<std::string> out;
     if (DIR* d = opendir(dir.c_str())) {
         while (dirent* e = readdir(d))
-            if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0) out.push_back(e->d_name);
+            if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0)
+                out.push_back(e->d_name);
         closedir(d);
     }
     return out;
@@ -130,7 +131,8 @@ TEST(Settings, WrittenTextIsOneLinePerKey) {
 TEST(Settings, EveryKeyRoundTrips) {
     const std::vector<std::pair<const char*, edit_t>> rows = {
         {"name", [](game_settings_t* s) { std::strcpy(s->name, "Ann-Marie [x] 7"); }},
-        {"31-character name", [](game_settings_t* s) { std::strcpy(s->name, "abcdefghijklmnopqrstuvwxyz01234"); }},
+        {"31-character name",
+         [](game_settings_t* s) { std::strcpy(s->name, "abcdefghijklmnopqrstuvwxyz01234"); }},
         {"Windows-1251 name", [](game_settings_t* s) { std::strcpy(s->name, "\xC8\xE3\xF0\xEE\xEA"); }},
         {"server", [](game_settings_t* s) { std::strcpy(s->server, "play.example.org:25281"); }},
         {"63-character server", [](game_settings_t* s) { std::memset(s->server, 'h', 63); }},
@@ -143,7 +145,8 @@ TEST(Settings, EveryKeyRoundTrips) {
         {"anisotropy", [](game_settings_t* s) { s->anisotropy = 1; }},
         {"wide fov", [](game_settings_t* s) { s->wide_fov = 1; }},
         {"windowed", [](game_settings_t* s) { s->windowed = 1; }},
-        {"all", [](game_settings_t* s) {
+        {"all",
+         [](game_settings_t* s) {
              std::strcpy(s->name, "Bob");
              std::strcpy(s->server, "localhost:1");
              s->language = 1;
@@ -168,7 +171,7 @@ TEST(Settings, EveryKeyRoundTrips) {
 // Differences in any one value count.
 TEST(Settings, SameSeesEveryField) {
     const std::vector<edit_t> edits = {
-        [](game_settings_t* s) { s->name[0] = 'x'; },   [](game_settings_t* s) { s->server[0] = 'x'; },
+        [](game_settings_t* s) { s->name[0] = 'x'; },    [](game_settings_t* s) { s->server[0] = 'x'; },
         [](game_settings_t* s) { s->language = 1; },     [](game_settings_t* s) { s->sensitivity = 0.5001f; },
         [](game_settings_t* s) { s->invert_mouse = 1; }, [](game_settings_t* s) { s->multisampling = 1; },
         [](game_settings_t* s) { s->anisotropy = 1; },   [](game_settings_t* s) { s->wide_fov = 1; },
@@ -198,14 +201,17 @@ TEST(Settings, FilesAsFoundOnDisk) {
         {"empty", "", GAME_SETTINGS_EMPTY, nullptr},
         {"blank and comment lines", "\n  \n\t\n# name = x\n; windowed = 1\n", GAME_SETTINGS_EMPTY, nullptr},
         {"only unknown keys", "colour = red\nvolume=3\n", GAME_SETTINGS_EMPTY, nullptr},
-        {"binary junk", bytes("\x7f" "ELF\x02\x01\x01\0\0\0\xff\xfe=\x01\n\x80\x81"), GAME_SETTINGS_DAMAGED,
-         nullptr},
+        {"binary junk",
+         bytes("\x7f"
+               "ELF\x02\x01\x01\0\0\0\xff\xfe=\x01\n\x80\x81"),
+         GAME_SETTINGS_DAMAGED, nullptr},
         {"a line without '='", "windowed 1\nwide_fov = 1\n", GAME_SETTINGS_DAMAGED,
          [](game_settings_t* s) { s->wide_fov = 1; }},
         {"empty number", "invert_mouse =\nmouse_sensitivity=  \n", GAME_SETTINGS_DAMAGED, nullptr},
         {"empty name and server: none saved", "name = Al\nserver = h\nname =\nserver=\n", GAME_SETTINGS_READ,
          nullptr},
-        {"no line end at the end", "windowed = 1", GAME_SETTINGS_READ, [](game_settings_t* s) { s->windowed = 1; }},
+        {"no line end at the end", "windowed = 1", GAME_SETTINGS_READ,
+         [](game_settings_t* s) { s->windowed = 1; }},
         {"CR LF", "language = ru\r\nname = Zed\r\nanisotropy = 1\r\n", GAME_SETTINGS_READ,
          [](game_settings_t* s) {
              s->language = 1;
@@ -227,22 +233,28 @@ TEST(Settings, FilesAsFoundOnDisk) {
          [](game_settings_t* s) { s->windowed = 1; }},
         {"255 bytes still a line", "name = " + std::string(248, 'n') + "\n", GAME_SETTINGS_READ,
          [](game_settings_t* s) { std::memset(s->name, 'n', 31); }},
-        {"256 bytes are too long", "name = " + std::string(249, 'n') + "\r\n", GAME_SETTINGS_DAMAGED, nullptr},
+        {"256 bytes are too long", "name = " + std::string(249, 'n') + "\r\n", GAME_SETTINGS_DAMAGED,
+         nullptr},
         {"NUL inside a line", bytes("name = Bo\0b\nwide_fov=1\n"), GAME_SETTINGS_DAMAGED,
          [](game_settings_t* s) { s->wide_fov = 1; }},
         {"tab inside a name or server", "name = A\tB\nserver = h\t:1\nname = C\n", GAME_SETTINGS_DAMAGED,
          [](game_settings_t* s) { std::strcpy(s->name, "C"); }},
-        {"a unit separator byte", "name = A\x1f" "B\nwide_fov=1\n", GAME_SETTINGS_DAMAGED,
-         [](game_settings_t* s) { s->wide_fov = 1; }},
+        {"a unit separator byte",
+         "name = A\x1f"
+         "B\nwide_fov=1\n",
+         GAME_SETTINGS_DAMAGED, [](game_settings_t* s) { s->wide_fov = 1; }},
         {"a DEL byte", "name = A\x7f\n", GAME_SETTINGS_DAMAGED, nullptr},
         {"bytes above 127 are text", "name = \x80\x9f\xff\n", GAME_SETTINGS_READ,
          [](game_settings_t* s) { std::strcpy(s->name, "\x80\x9f\xff"); }},
         {"a BOM alone", "\xEF\xBB\xBF", GAME_SETTINGS_EMPTY, nullptr},
         {"half a BOM is a bad line", "\xEF\xBB\nwindowed = 1\n", GAME_SETTINGS_DAMAGED,
          [](game_settings_t* s) { s->windowed = 1; }},
-        {"a blank CR LF line", "\r\nwindowed = 1\r\n", GAME_SETTINGS_READ, [](game_settings_t* s) { s->windowed = 1; }},
-        {"an empty key", "=5\n = 6\nwide_fov=1\n", GAME_SETTINGS_READ, [](game_settings_t* s) { s->wide_fov = 1; }},
-        {"'=' inside a value", "name = a=b\n", GAME_SETTINGS_READ, [](game_settings_t* s) { std::strcpy(s->name, "a=b"); }},
+        {"a blank CR LF line", "\r\nwindowed = 1\r\n", GAME_SETTINGS_READ,
+         [](game_settings_t* s) { s->windowed = 1; }},
+        {"an empty key", "=5\n = 6\nwide_fov=1\n", GAME_SETTINGS_READ,
+         [](game_settings_t* s) { s->wide_fov = 1; }},
+        {"'=' inside a value", "name = a=b\n", GAME_SETTINGS_READ,
+         [](game_settings_t* s) { std::strcpy(s->name, "a=b"); }},
         {"sensitivity above 1", "mouse_sensitivity = 7\n", GAME_SETTINGS_READ,
          [](game_settings_t* s) { s->sensitivity = 1.0f; }},
         {"sensitivity below 0", "mouse_sensitivity = -0.25\n", GAME_SETTINGS_READ,
@@ -254,28 +266,31 @@ TEST(Settings, FilesAsFoundOnDisk) {
         {"sensitivity nan", "mouse_sensitivity = nan\n", GAME_SETTINGS_DAMAGED, nullptr},
         {"sensitivity with a tail", "mouse_sensitivity = 0.3x\n", GAME_SETTINGS_DAMAGED, nullptr},
         {"flags above 1 and below 0", "invert_mouse = 5\nwide_fov = -2\nwindowed = 99999999999999999999\n",
-         GAME_SETTINGS_READ, [](game_settings_t* s) {
+         GAME_SETTINGS_READ,
+         [](game_settings_t* s) {
              s->invert_mouse = 1;
              s->windowed = 1;
          }},
         {"flag words", "multisampling = Yes\nanisotropy = on\nwide_fov = TRUE\ninvert_mouse = off\n",
          GAME_SETTINGS_READ, [](game_settings_t* s) { s->multisampling = s->anisotropy = s->wide_fov = 1; }},
-        {"flag words for 0", "windowed = 1\nwindowed = NO\nwide_fov = 1\nwide_fov = FALSE\n", GAME_SETTINGS_READ,
-         nullptr},
-        {"flag 10 is above 1", "windowed = 10\n", GAME_SETTINGS_READ, [](game_settings_t* s) { s->windowed = 1; }},
+        {"flag words for 0", "windowed = 1\nwindowed = NO\nwide_fov = 1\nwide_fov = FALSE\n",
+         GAME_SETTINGS_READ, nullptr},
+        {"flag 10 is above 1", "windowed = 10\n", GAME_SETTINGS_READ,
+         [](game_settings_t* s) { s->windowed = 1; }},
         {"flag not a number", "windowed = 1x\nwide_fov = -\ninvert_mouse = +1\n", GAME_SETTINGS_DAMAGED,
          [](game_settings_t* s) { s->invert_mouse = 1; }},
-        {"language in capitals", "language = RU\n", GAME_SETTINGS_READ, [](game_settings_t* s) { s->language = 1; }},
+        {"language in capitals", "language = RU\n", GAME_SETTINGS_READ,
+         [](game_settings_t* s) { s->language = 1; }},
         {"unknown language", "language = ru\nlanguage = de\nlanguage = r\n", GAME_SETTINGS_DAMAGED,
          [](game_settings_t* s) { s->language = 1; }},
         {"a long name is cut to 31", "name = " + std::string(40, 'k') + "\n", GAME_SETTINGS_READ,
          [](game_settings_t* s) { std::memset(s->name, 'k', 31); }},
         {"a cut name loses its last blanks", "name = " + std::string(29, 'k') + "   x\n", GAME_SETTINGS_READ,
          [](game_settings_t* s) { std::memset(s->name, 'k', 29); }},
-        {"a long server is refused", "server = a\nserver = " + std::string(64, 's') + "\n", GAME_SETTINGS_DAMAGED,
-         [](game_settings_t* s) { std::strcpy(s->server, "a"); }},
-        {"many bad lines", std::string(2000, '\n') + repeat("junk\n", 500) + "windowed=1", GAME_SETTINGS_DAMAGED,
-         [](game_settings_t* s) { s->windowed = 1; }},
+        {"a long server is refused", "server = a\nserver = " + std::string(64, 's') + "\n",
+         GAME_SETTINGS_DAMAGED, [](game_settings_t* s) { std::strcpy(s->server, "a"); }},
+        {"many bad lines", std::string(2000, '\n') + repeat("junk\n", 500) + "windowed=1",
+         GAME_SETTINGS_DAMAGED, [](game_settings_t* s) { s->windowed = 1; }},
     };
     for (const parse_row_t& row : rows) {
         game_settings_t got;
@@ -288,7 +303,8 @@ TEST(Settings, FilesAsFoundOnDisk) {
 // A name of exactly 31 characters is kept whole, 32 are cut; 63 server characters fit, 64 do not.
 TEST(Settings, TextLimits) {
     game_settings_t s;
-    EXPECT_EQ(parse("name = " + std::string(31, 'a') + "\nserver = " + std::string(63, 'b'), &s), GAME_SETTINGS_READ);
+    EXPECT_EQ(parse("name = " + std::string(31, 'a') + "\nserver = " + std::string(63, 'b'), &s),
+              GAME_SETTINGS_READ);
     EXPECT_EQ(std::string(s.name), std::string(31, 'a'));
     EXPECT_EQ(std::string(s.server), std::string(63, 'b'));
     EXPECT_EQ(parse("name = " + std::string(32, 'a') + "\nserver = " + std::string(64, 'b'), &s),
@@ -319,8 +335,8 @@ TEST(Settings, LoadTellsWhatItFound) {
     // Past the first 16384 bytes nothing is read, and the line cut there is dropped whole.
     std::string big = "windowed = 1\n";
     big += std::string(16384 - big.size() - 13, '\n');
-    big += "wide_fov = 1\n";                           // ends exactly at byte 16384
-    big += "invert_mouse = 1\n";                       // beyond
+    big += "wide_fov = 1\n";      // ends exactly at byte 16384
+    big += "invert_mouse = 1\n";  // beyond
     write_file(dir + "/big.ini", big);
     EXPECT_EQ(game_settings_load((dir + "/big.ini").c_str(), &s), GAME_SETTINGS_DAMAGED);
     EXPECT_EQ(s.windowed, 1);
@@ -428,7 +444,7 @@ TEST(Settings, LogLines) {
     game_settings_t s;
     testing::internal::CaptureStdout();
     parse("invert_mouse = 5\nmouse_sensitivity = -2\nname = " + std::string(35, 'n') +
-              "\nwindowed = 1\nvolume = 3\nwindowed\nwide_fov = 1\n",
+              "\nwindowed = 1\nvolume = 3\nwindowed\nwide_fov = 0\nmouse_sensitivity = 0.5\nname = Al\n",
           &s);
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
               "Settings: line 1: 5 is out of range, 1 used \n"
@@ -449,13 +465,20 @@ TEST(Settings, LogLines) {
     write_file(d + "/empty.ini", "# nothing\n");
     write_file(d + "/bad.ini", "windowed\n");
     testing::internal::CaptureStdout();
-    for (const char* f : {"/none.ini", "/good.ini", "/empty.ini", "/bad.ini"}) game_settings_load((d + f).c_str(), &s);
+    for (const char* f : {"/none.ini", "/good.ini", "/empty.ini", "/bad.ini"})
+        game_settings_load((d + f).c_str(), &s);
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              "Settings: no file [" + d + "/none.ini], defaults \n"
-              "Settings: read [" + d + "/good.ini] \n"
-              "Settings: [" + d + "/empty.ini] holds no settings, defaults \n"
-              "Settings: line 1 ignored: no '=' \n"
-              "Settings: [" + d + "/bad.ini] is damaged, defaults for what could not be read \n");
+              "Settings: no file [" + d +
+                  "/none.ini], defaults \n"
+                  "Settings: read [" +
+                  d +
+                  "/good.ini] \n"
+                  "Settings: [" +
+                  d +
+                  "/empty.ini] holds no settings, defaults \n"
+                  "Settings: line 1 ignored: no '=' \n"
+                  "Settings: [" +
+                  d + "/bad.ini] is damaged, defaults for what could not be read \n");
 }
 
 TEST(Settings, PathFollowsTheEnvironment) {
@@ -483,6 +506,9 @@ TEST(Settings, PathFollowsTheEnvironment) {
     char small[26] = "junk";  // "/cfg/ironvale/settings.ini" is 26 characters
     EXPECT_EQ(game_settings_path_from("/cfg", nullptr, small, sizeof small), -1);
     EXPECT_STREQ(small, "");
+    char one[1] = {'j'};
+    EXPECT_EQ(game_settings_path_from("/cfg", nullptr, one, sizeof one), -1);
+    EXPECT_EQ(one[0], 0);
     char fits[27];
     EXPECT_EQ(game_settings_path_from("/cfg", nullptr, fits, sizeof fits), 0);
 
