@@ -1,5 +1,9 @@
 # Helpers shared by every folder's CMakeLists.txt.
 
+# The settings folder every test sees: beneath /dev/null, so nothing can be read or
+# made there and no test touches ~/.config.
+set(IRONVALE_TEST_CONFIG_HOME /dev/null/ironvale-tests)
+
 # ironvale_library(name SOURCES a.cpp b.cpp DEPS lib...)
 function(ironvale_library name)
   cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
@@ -33,9 +37,20 @@ function(ironvale_test name)
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests
-    PROPERTIES TIMEOUT 300 ENVIRONMENT "IRONVALE_BUILD_DIR=${CMAKE_BINARY_DIR}"
+    PROPERTIES TIMEOUT 300
     # Leak checks know the driver libraries' lifetime allocations however ctest is started.
     ENVIRONMENT_MODIFICATION
       "LSAN_OPTIONS=set:suppressions=${CMAKE_SOURCE_DIR}/scripts/lsan.supp:print_suppressions=0${leak_check}"
     ${labels})
+  # The environment holds two variables, and a list does not pass through the discovered
+  # tests' properties: a script ctest reads after the discovered list sets it. With
+  # XDG_CONFIG_HOME below a file no test reads or writes the player's saved settings
+  # (every run starts from the defaults); a test that wants a settings file sets its own.
+  set(env_script ${CMAKE_CURRENT_BINARY_DIR}/${name}_environment.cmake)
+  file(WRITE ${env_script}
+    "foreach(t IN LISTS ${name}_TESTS)\n"
+    "  set_tests_properties(\"\${t}\" PROPERTIES ENVIRONMENT "
+    "\"IRONVALE_BUILD_DIR=${CMAKE_BINARY_DIR};XDG_CONFIG_HOME=${IRONVALE_TEST_CONFIG_HOME}\")\n"
+    "endforeach()\n")
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${env_script})
 endfunction()

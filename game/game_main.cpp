@@ -29,6 +29,7 @@
 #include "game/game_net_glue.h"
 #include "game/game_options.h"
 #include "game/game_outlets.h"
+#include "game/game_settings_glue.h"
 #include "game/menu/game_menu.h"
 #include "game/menu/game_menu_server.h"
 #include "game/net/game_net.h"
@@ -150,7 +151,8 @@ void GameInit() {
     game_fbo_reset_settings();
     kxAppSetVSync(0);
     kxAppSetContinuous(1);
-    if (!game_options.windowed) kxAppSetFullscreen(1);
+    game_settings_start();
+    if (!game_settings_windowed()) kxAppSetFullscreen(1);
     if (game_options.width > 0) kxAppSetWindowSize(game_options.width, game_options.height);
     kxLog("%s\n", "=== Ironvale ===");
 
@@ -186,6 +188,7 @@ void GameInit() {
     game_loader_start(0);
 
     if (!game_world_init()) kxLog("%s\n", "GameInit: no memory for the object pools ");
+    game_settings_apply();
     kxLog("%s\n", "End of GameInit()");
     init_done = 1;
 }
@@ -218,9 +221,13 @@ void game_frame() {
             return;
         }
         // --connect with --name joins at once, as if typed on the multiplayer screen.
+        // A join the command line asked for is not the player's choice to keep.
         if (mode == 0 && game_net_take_autojoin()) {
             kx_gui_set_text(GAME_ITEM_NAME, game_net_arg_name());
+            const auto changed = game_menu.hooks.changed;
+            game_menu.hooks.changed = nullptr;
             game_menu_connect();
+            game_menu.hooks.changed = changed;
         }
         game_menu_server_update();
         game_draw_menu();

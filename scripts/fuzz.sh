@@ -29,6 +29,7 @@ HARNESSES=(
   "fuzz_font font/fontcyr.bin"
   "fuzz_gui"
   "fuzz_game_net"
+  "fuzz_settings"
 )
 
 CC=clang CXX=clang++ cmake -S tests/fuzz -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \

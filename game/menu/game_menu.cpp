@@ -83,6 +83,10 @@ struct binding_t {
 
 void do_nothing(int) {}
 
+void tell_changed(int i) {
+    if (game_menu.hooks.changed) game_menu.hooks.changed(i);
+}
+
 const binding_t kBindings[] = {
     {7, do_nothing},  {8, do_nothing},  {10, do_nothing}, {11, do_nothing},
     {9, game_menu_leave_net},
@@ -93,6 +97,7 @@ const binding_t kBindings[] = {
     {20, game_menu_quit},
     {29, game_menu_option_multisampling}, {30, game_menu_option_anisotropy},
     {31, game_menu_option_fullscreen}, {32, game_menu_option_invert_mouse},
+    {34, game_menu_option_wide_fov},
     {36, game_menu_back},
     {39, game_menu_leave}, {43, game_menu_leave}, {47, game_menu_leave}, {52, game_menu_leave},
     {41, game_menu_resume},
@@ -112,6 +117,8 @@ void game_menu_init(kx_netman_t* netman) {
     game_menu.current = game_menu.back = game_menu.from = game_menu.to = GAME_SCREEN_MAIN;
     std::snprintf(game_menu.server_host, sizeof game_menu.server_host, "%s", GAME_MENU_DEFAULT_HOST);
     for (const binding_t& b : kBindings) kx_gui_set_handler(b.item, KX_GUI_ON_ACTIVATE, b.fn);
+    // A drag moves the slider many times; letting it go is the one change worth telling.
+    kx_gui_set_handler(33, KX_GUI_ON_RELEASE, game_menu_option_sensitivity);
     for (int i : {74, 75, 73}) kx_gui_hide(i);
     game_menu_server_init();
 }
@@ -231,6 +238,7 @@ void game_menu_connect(int) {
         if (game_menu_server_typing_item() != GAME_ITEM_SERVER_FIELD) game_menu_server_tab();
         return;
     }
+    tell_changed(GAME_ITEM_CONNECT);
     game_menu_goto(GAME_SCREEN_STATUS, GAME_MENU_STYLE_B, GAME_MENU_DURATION);
     if (const kx_gui_item_t* status = item(GAME_ITEM_STATUS)) kx_gui_set_text(GAME_ITEM_STATUS, status->base_text);
     char server[GAME_NET_HOST_ROOM + 8];
@@ -265,23 +273,47 @@ void game_menu_chat_send(int) {
 void game_menu_quit(int) { kxAppQuit(); }
 
 void game_menu_language(int) {
+    // Loading a language replaces every text; a name the player typed (or the saved
+    // settings filled in) is not the language's to replace.
+    const kx_gui_item_t* name = item(GAME_ITEM_NAME);
+    const bool keep = name && std::strcmp(name->text, name->base_text) != 0;
+    char kept[KX_NETMAN_NAME_LEN] = "";
+    if (keep) {
+        const size_t n = strnlen(name->text, sizeof kept - 1);
+        std::memcpy(kept, name->text, n);
+        kept[n] = 0;
+    }
     game_menu.language ^= 1;
     kx_gui_load_lang(game_menu.language ? "gui/ironvale.lang0.bin" : "gui/ironvale.lang1.bin", 0);
+    if (keep) kx_gui_set_text(GAME_ITEM_NAME, kept);
+    tell_changed(16);
 }
 
 void game_menu_option_multisampling(int i) {
     ms_enabled = checked(i);
     game_fbo_reconfigure();
+    tell_changed(i);
 }
 
 void game_menu_option_anisotropy(int i) {
     game_menu.anisotropy = checked(i);
     if (game_menu.hooks.anisotropy) game_menu.hooks.anisotropy(game_menu.anisotropy ? 4 : 1);
+    tell_changed(i);
 }
 
-void game_menu_option_fullscreen(int i) { kxAppSetFullscreen(checked(i) ? 0 : 1); }
+void game_menu_option_fullscreen(int i) {
+    kxAppSetFullscreen(checked(i) ? 0 : 1);
+    tell_changed(i);
+}
 
-void game_menu_option_invert_mouse(int i) { game_world.mouse_invert = checked(i); }
+void game_menu_option_invert_mouse(int i) {
+    game_world.mouse_invert = checked(i);
+    tell_changed(i);
+}
+
+void game_menu_option_wide_fov(int i) { tell_changed(i); }
+
+void game_menu_option_sensitivity(int i) { tell_changed(i); }
 
 void game_menu_escape() {
     if (game_world.game_mode == 3) {

@@ -51,6 +51,9 @@ constexpr int GAME_MENU_HOST_SIZE = 64;
 struct game_menu_hooks_t {
     void (*name_labels)(const char* const names[12]);  // rebuild the twelve name labels, centred
     void (*anisotropy)(int level);  // anisotropy 4 or 1 of grass.png, crystal.png, t1.png
+    // The player changed what `item` holds: an option (29 to 34, 33 when the sensitivity
+    // slider is let go), the language (16), or the name and server of a connect (51).
+    void (*changed)(int item);
 };
 
 // Menu state. Lifetime: the program run; reset by game_menu_init.
@@ -70,8 +73,8 @@ struct game_menu_t {
 extern game_menu_t game_menu;
 
 // Reset the state (screen 15, back 15, English, host GAME_MENU_DEFAULT_HOST), keep
-// `netman`, install the button handlers in slot 20 of their items and hide items
-// 73, 74 and 75. Call after the GUI files are loaded (again after a reload).
+// `netman`, install the button handlers in slot 20 of their items (the slider's in
+// slot 17, release) and hide items 73, 74 and 75. Call after the GUI files are loaded (again after a reload).
 void game_menu_init(kx_netman_t* netman);
 
 // Go to `screen` with a transition of `style` lasting `duration_ms` (0 counts as 1);
@@ -99,12 +102,16 @@ void game_menu_chat_open(int item = 0);
 void game_menu_chat_close(int item = 0);
 void game_menu_chat_send(int item = 0);
 void game_menu_quit(int item = 0);
-void game_menu_language(int item = 0);
+void game_menu_language(int item = 0);  // keeps a name other than the language's own
 // The options (checked state = the item's flag 0x2, flipped by the GUI before the call).
 void game_menu_option_multisampling(int item = 29);
 void game_menu_option_anisotropy(int item = 30);
 void game_menu_option_fullscreen(int item = 31);  // checked = windowed
 void game_menu_option_invert_mouse(int item = 32);
+// The wide field of view box (read when drawing) and the sensitivity slider let go
+// (read by mouse look): only the changed hook.
+void game_menu_option_wide_fov(int item = 34);
+void game_menu_option_sensitivity(int item = 33);
 
 // Escape: from the chat back to the game, in the game to the pause menu, in the
 // menus back.

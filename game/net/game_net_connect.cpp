@@ -19,13 +19,14 @@ struct connect_state_t {
     char server[GAME_NET_HOST_ROOM + 8];
     char name[KX_NETMAN_NAME_LEN];
     int have_connect;
+    int given;  // --connect or IRONVALE_SERVER named the server
     int autojoin;
     int pending;    // a connect was started and the player waits for it
     int waited_ms;  // time the TCP connect has been under way
     int trace;      // IRONVALE_NET_TRACE is set: log the remote slots once a second
     int trace_ms;
 };
-connect_state_t g_conn = {"localhost", "", 0, 0, 0, 0, 0, 0};
+connect_state_t g_conn = {"localhost", "", 0, 0, 0, 0, 0, 0, 0};
 
 }  // namespace
 
@@ -70,11 +71,14 @@ void game_net_args(int argc, char** argv) {
         }
     }
     g_conn.autojoin = g_conn.have_connect && g_conn.name[0];
+    g_conn.given = g_conn.have_connect || (env && *env);
 }
 
 int game_net_tracing() { return g_conn.trace; }
 
 const char* game_net_default_server() { return g_conn.server; }
+
+int game_net_server_given() { return g_conn.given; }
 
 const char* game_net_arg_name() { return g_conn.name[0] ? g_conn.name : nullptr; }
 

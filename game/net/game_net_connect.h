@@ -26,6 +26,8 @@ void game_net_args(int argc, char** argv);
 int game_net_tracing();
 // The default server text for the server field.
 const char* game_net_default_server();
+// 1 when that text came from --connect or IRONVALE_SERVER rather than the built-in "localhost".
+int game_net_server_given();
 // The name given with --name, or null.
 const char* game_net_arg_name();
 // 1 once when both --connect and --name were given: the program joins without the menus.
