@@ -16,7 +16,7 @@
 #include <string>
 #include <thread>
 
-#include "probe_run.h"
+#include "support/probe_run.h"
 
 namespace fs = std::filesystem;
 

@@ -22,7 +22,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/probe_run.h"
+#include "support/probe_run.h"
 #include "game_app/screen_shot.h"
 
 namespace fs = std::filesystem;
