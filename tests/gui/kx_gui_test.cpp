@@ -90,23 +90,15 @@ TEST_F(Gui, ItemFileFieldsAspectVerticesAndDefaultHandlers) {
     c.image[2] = 3.0f;
     ASSERT_EQ(create(gui_file({a, b, c, item_def{1, 4}})), 4);
     const kx_gui_item_t& i0 = item(0);
-    EXPECT_EQ(i0.level, 0);
-    EXPECT_EQ(i0.tag, 55);
-    EXPECT_EQ(i0.type, 6);
-    EXPECT_EQ(i0.flags, 0x280u);
-    EXPECT_EQ(kx_gui_param(&i0, 0), 0.25f);
-    EXPECT_EQ(kx_gui_param(&i0, 3), 3.0f);
-    EXPECT_EQ(i0.value, 7);
-    EXPECT_EQ(i0.value_max, 9);
-    EXPECT_EQ(i0.text_indent, 4);
-    EXPECT_EQ(i0.image[1], 0.2f);
+    EXPECT_EQ((std::vector<int>{i0.level, i0.tag, i0.type, static_cast<int>(i0.flags), i0.value, i0.value_max,
+                                i0.text_indent}),
+              (std::vector<int>{0, 55, 6, 0x280, 7, 9, 4}));
+    EXPECT_EQ((std::vector<float>{kx_gui_param(&i0, 0), kx_gui_param(&i0, 3), i0.image[1], item(2).image_aspect}),
+              (std::vector<float>{0.25f, 3.0f, 0.2f, 1.0f}));
     EXPECT_FLOAT_EQ(i0.image_aspect, 2.0f);  // 0.4 / 0.2
-    EXPECT_EQ(item(2).image_aspect, 1.0f);
-    EXPECT_EQ(item(0).first_vertex, 0);
-    EXPECT_EQ(item(1).first_vertex, 12);
-    EXPECT_EQ(item(2).first_vertex, 24);
-    EXPECT_EQ(item(3).first_vertex, 24);
-    EXPECT_EQ(kx_gui.vertex_count, 36);
+    EXPECT_EQ((std::vector<int>{item(0).first_vertex, item(1).first_vertex, item(2).first_vertex,
+                                item(3).first_vertex, kx_gui.vertex_count}),
+              (std::vector<int>{0, 12, 24, 24, 36}));
     for (int slot = 0; slot < KX_GUI_HANDLER_COUNT; slot++) {
         const bool expected = slot == 1 || slot == 6 || slot == 7 || (slot >= 15 && slot <= 23);
         EXPECT_EQ(item(1).handlers[slot] != nullptr, expected) << slot;
@@ -139,11 +131,9 @@ TEST_F(Gui, ItemFileLimitsTypesAndMissingBytes) {
     const std::string whole = gui_file({item_def{0, 3, 0x4}, item_def{1, 8, 0x2}}, 3);
     log = logged([&] { EXPECT_EQ(create(whole.substr(0, 4 + 64 + 8)), 3); });
     EXPECT_NE(log.find("cut short at item 1 of 3"), std::string::npos);
-    EXPECT_EQ(item(0).type, 3);
-    EXPECT_EQ(item(1).level, 1);
-    EXPECT_EQ(item(1).type, 0);  // bytes 8 on did not arrive
-    EXPECT_EQ(item(2).type, 0);
-    EXPECT_EQ(item(2).flags, 0u);
+    // Item 1's bytes from 8 on did not arrive.
+    EXPECT_EQ((std::vector<int>{item(0).type, item(1).level, item(1).type, item(2).type, static_cast<int>(item(2).flags)}),
+              (std::vector<int>{3, 1, 0, 0, 0}));
 
     for (const std::string& empty : {std::string(), std::string("\x01\x00", 2), gui_file({}, 0), gui_file({}, -5)}) {
         EXPECT_EQ(create(empty), 0);
@@ -205,12 +195,14 @@ TEST_F(Gui, IndexAtOrBeyondTheCountIsIgnored) {
     kx_gui_set_handler(2, 20, record<20>);
     EXPECT_EQ(item(2).handlers[20], &record<20>);
     kx_gui_hide(2);
-    EXPECT_EQ(kx_gui_is_hidden(2), 1);
+    std::vector<int> hidden = {kx_gui_is_hidden(2)};
     kx_gui_toggle(2);
-    EXPECT_EQ(kx_gui_is_hidden(2), 0);
+    hidden.push_back(kx_gui_is_hidden(2));
     kx_gui_toggle(2);
+    hidden.push_back(kx_gui_is_hidden(2));
     kx_gui_show(2);
-    EXPECT_EQ(kx_gui_is_hidden(2), 0);
+    hidden.push_back(kx_gui_is_hidden(2));
+    EXPECT_EQ(hidden, (std::vector<int>{1, 0, 1, 0}));
 }
 
 // ---- language file ---------------------------------------------------------------------------
@@ -283,15 +275,11 @@ TEST_F(Gui, LayoutFileLinksCoefficientsAndFlagMasks) {
     show.mask = KX_GUI_HIDDEN;  // value 0: shows the item the GUI file hid
     set.mask = 0x4, set.value = 0x8 | 0x80;
     ASSERT_EQ(coords(coords_file({fill(), show, set})), 1);
-    EXPECT_EQ(item(1).flags, 0x10u);
-    EXPECT_EQ(item(1).nav[0], 1);
-    EXPECT_EQ(item(1).nav[3], -1);
-    EXPECT_EQ(item(2).flags, 0x88u);
+    EXPECT_EQ((std::vector<int>{static_cast<int>(item(1).flags), item(1).nav[0], item(1).nav[3],
+                                static_cast<int>(item(2).flags), item(2).align, item(2).wrap, item(1).font}),
+              (std::vector<int>{0x10, 1, -1, 0x88, 1, 1, 1}));
     EXPECT_EQ(item(2).layout[3], 2.0f);
     EXPECT_TRUE(rect(2) == (rect_t{8, 16, 24, 32}));
-    EXPECT_EQ(item(2).align, 1);
-    EXPECT_EQ(item(2).wrap, 1);
-    EXPECT_EQ(item(1).font, 1);
 }
 
 TEST_F(Gui, ShortOrMismatchedLayoutFiles) {
@@ -308,9 +296,8 @@ TEST_F(Gui, ShortOrMismatchedLayoutFiles) {
     std::string file = coords_file({fill(), b, b});
     log = logged([&] { EXPECT_EQ(coords(file.substr(0, file.size() - 50)), 1); });
     EXPECT_NE(log.find("kx_gui_load_coords: warning: case 7717   (fres=30) \n"), std::string::npos);
-    EXPECT_EQ(item(2).layout[0], 2.0f);
-    EXPECT_EQ(item(2).layout[3], 0.0f);
-    EXPECT_EQ(item(2).layout[6], 0.0f);
+    EXPECT_EQ((std::vector<float>{item(2).layout[0], item(2).layout[3], item(2).layout[6]}),
+              (std::vector<float>{2, 0, 0}));
     EXPECT_TRUE(rect(2) == (rect_t{16, 0, 0, 0}));
     EXPECT_EQ(item(2).nav[1], 0);
     log = logged([&] { coords(coords_file({fill(), b, b}).substr(0, 4 + 80)); });
@@ -567,11 +554,9 @@ TEST_F(Gui, PressReleaseHoverAndDrag) {
     EXPECT_EQ(vertex(2, 0)[6], 0.0f);
     EXPECT_EQ(kx_gui.pressed, 2);  // stays set
     EXPECT_EQ(calls, (std::vector<int>{16002, 23002, 17002}));
-    // A press on nothing leaves nothing pressed.
-    kx_gui_set_pointer(600, 400);
-    EXPECT_EQ(kx_gui_pointer_down(), 0);
-    EXPECT_EQ(kx_gui.pressed, 0);
-    EXPECT_EQ(kx_gui_pointer_up(), 0);
+    kx_gui_set_pointer(600, 400);  // a press on nothing leaves nothing pressed
+    EXPECT_EQ((std::vector<int>{kx_gui_pointer_down(), kx_gui.pressed, kx_gui_pointer_up()}),
+              (std::vector<int>{0, 0, 0}));
     // Drag start drops the hover; a drag move on a non-slider only rebuilds and reports.
     kx_gui_set_hover(3);
     kx_gui_drag_start();
@@ -651,8 +636,7 @@ TEST_F(Gui, KeyboardNavigationFollowsLinks) {
     }
     EXPECT_EQ(calls, (std::vector<int>{20004}));
     EXPECT_EQ(kx_gui.keyboard_mode, 1);
-    EXPECT_EQ(vertex(4, 0)[6], 1.0f);
-    EXPECT_EQ(vertex(3, 0)[6], 0.0f);
+    EXPECT_EQ((std::vector<float>{vertex(4, 0)[6], vertex(3, 0)[6]}), (std::vector<float>{1, 0}));
     // Return with nothing hovered does nothing but turns keyboard mode on.
     kx_gui_set_hover(0);
     kx_gui_set_keyboard_mode(0);

@@ -175,6 +175,11 @@ TEST_F(MenuContent, EveryDefaultItemAndLinkLeadsToAVisibleItemOfTheSameScreen) {
                 todo.push_back(to);
             }
         }
+        // A click at the centre of each item reached takes that item too.
+        for (int i : seen) {
+            const kx_gui_item_t& it = kx_gui.items[i];
+            EXPECT_EQ(kx_gui_hit_test(it.x + it.w / 2, it.y + it.h / 2), i) << "screen " << s;
+        }
         // Every button, box, slider and field of the screen is reachable.
         for (int i = s + 1; in_subtree(s, i); i++) {
             const int type = kx_gui.items[i].type;

@@ -1,7 +1,9 @@
 // The menu module driven as a player drives it, over the real GUI content on a real
 // GL context: screens and their transitions (modifiers at hand-worked points of the
 // two styles), the back screen, every button binding, the options, connect with
-// Shift held (a real key event through the X11 shell), chat and the language switch.
+// Shift held (a real key event through the X11 shell), chat, the language switch, and the
+// server field of the multiplayer screen (shown only with its screen, Tab and clicks move
+// typing between name and server, connect takes host or host:port from it).
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -14,6 +16,7 @@
 #include "engine/net/kx_netman.h"
 #include "game/draw/game_fbo.h"
 #include "game/menu/game_menu.h"
+#include "game/menu/game_menu_server.h"
 #include "game/sim/game_world.h"
 #include "menu/menu_fixture.h"
 // After gtest: Xlib's None macro would break it.
@@ -59,7 +62,11 @@ std::vector<int> screens_shown() {
     return out;
 }
 
-void settle() { advance(400); }
+void settle() {
+    advance(400);
+    game_menu_server_update();
+}
+bool blinks(int i) { return (kx_gui.items[i].flags & KX_GUI_BLINK) != 0; }
 
 // Press or release a key through the X11 shell's own event dispatch.
 void key_event(int type, KeySym sym) {
@@ -91,7 +98,10 @@ class Menu : public testing::Test {
         labels.clear();
         aniso.clear();
     }
-    void TearDown() override { settle(); }
+    void TearDown() override {
+        kx_netman_disconnect(&netman, KX_NETMAN_REASON_LEFT, 0);
+        settle();
+    }
 };
 
 TEST_F(Menu, StartsOnTheMainMenuWithTheTouchControlsHidden) {
@@ -268,14 +278,10 @@ TEST_F(Menu, EveryButtonDoesItsJob) {
         int from, item, to, mode;
         int back = 0;
     } kRows[] = {
-        {.from = 15, .item = 17, .to = 71, .mode = 3},  {.from = 44, .item = 46, .to = 71, .mode = 3},
-        {.from = 15, .item = 18, .to = 48, .mode = 0},  {.from = 15, .item = 19, .to = 27, .mode = 0},
-        {.from = 15, .item = 23, .to = 27, .mode = 0},  {.from = 40, .item = 42, .to = 27, .mode = 0, .back = 40},
-        {.from = 27, .item = 36, .to = 15, .mode = 0},  {.from = 37, .item = 39, .to = 15, .mode = 0},
-        {.from = 40, .item = 43, .to = 15, .mode = 0},  {.from = 44, .item = 47, .to = 15, .mode = 0},
-        {.from = 48, .item = 52, .to = 15, .mode = 0},  {.from = 40, .item = 41, .to = 71, .mode = 3, .back = 40},
-        {.from = 71, .item = 76, .to = 40, .mode = 0},  {.from = 27, .item = 98, .to = 15, .mode = 0},
-        {.from = 37, .item = 9, .to = 37, .mode = 0},
+        // from, item, to, mode (, back)
+        {15, 17, 71, 3}, {44, 46, 71, 3}, {15, 18, 48, 0}, {15, 19, 27, 0}, {15, 23, 27, 0}, {40, 42, 27, 0, 40},
+        {27, 36, 15, 0}, {37, 39, 15, 0}, {40, 43, 15, 0}, {44, 47, 15, 0}, {48, 52, 15, 0}, {40, 41, 71, 3, 40},
+        {71, 76, 40, 0}, {27, 98, 15, 0}, {37, 9, 37, 0},
     };
     for (const auto& row : kRows) {
         game_menu_goto(row.from, GAME_MENU_STYLE_A, 310);
@@ -352,6 +358,61 @@ TEST_F(Menu, AShortGuiNeverBreaksTheMenus) {
     game_menu_pause();
     EXPECT_EQ(game_menu.current, 40);
     settle();
+}
+
+TEST_F(Menu, ServerField FieldShowsOnlyOnTheMultiplayerScreenAndTabMovesTyping) {
+    EXPECT_STREQ(kx_gui.items[114].text, "localhost");
+    settle();
+    EXPECT_FALSE(shown(114));
+    game_menu_multiplayer();
+    game_menu_server_update();
+    EXPECT_FALSE(shown(114)) << "not during the transition";
+    settle();
+    EXPECT_TRUE(shown(114));
+    EXPECT_EQ(game_menu_server_typing_item(), 50);
+    EXPECT_TRUE(blinks(50));
+    EXPECT_FALSE(blinks(114));
+    game_menu_server_tab();
+    EXPECT_EQ(game_menu_server_typing_item(), 114);
+    EXPECT_FALSE(blinks(50));
+    EXPECT_TRUE(blinks(114));
+    EXPECT_EQ(game_menu_server_click(51), 0);
+    EXPECT_EQ(game_menu_server_typing_item(), 114);
+    EXPECT_EQ(game_menu_server_click(50), 1);
+    EXPECT_EQ(game_menu_server_typing_item(), 50);
+    game_menu_main();
+    settle();
+    EXPECT_FALSE(shown(114));
+}
+
+struct connect_case_t {
+    const char* field;
+    int want_screen;
+    const char* want_line;
+};
+
+TEST_F(Menu, ServerField ConnectTakesHostOrHostAndPortFromTheField) {
+    const connect_case_t cases[] = {
+        {"127.0.0.1:4000", 37, "Server: 127.0.0.1:4000"},  {"  127.0.0.1 ", 37, "Server: 127.0.0.1:25280"},
+        {"", 37, "Server: localhost:25280"},  // the menu's host
+        {"127.0.0.1:port", 48, "unchanged"}, {"127.0.0.1:70000", 48, "unchanged"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.field);
+        game_menu_init(&netman);
+        game_menu_multiplayer();
+        settle();
+        kx_gui_set_text(50, "Tester");
+        kx_gui_set_text(59, "unchanged");
+        kx_gui_set_text(114, c.field);
+        game_menu_connect();
+        EXPECT_EQ(game_menu.current, c.want_screen);
+        EXPECT_STREQ(kx_gui.items[59].text, c.want_line);
+        // A refused text leaves typing in the server field to mend it.
+        EXPECT_EQ(game_menu_server_typing_item(), c.want_screen == 48 ? 114 : 50);
+        kx_netman_disconnect(&netman, KX_NETMAN_REASON_LEFT, 0);
+        settle();
+    }
 }
 
 }  // namespace
