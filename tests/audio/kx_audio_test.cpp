@@ -115,26 +115,13 @@ TEST_F(Audio, RecordsSourcesAndBuffersAfterInitLoadPlayAndTerm) {
         int first_source, rotation[2];                        // where the rotating plays land
     } cases[] = {
         // clang-format off
-        {.format_index = 1, .freq_index = 1, .first = 1, .channels = 1, .rate = 44100,
-         .format = AL_FORMAT_MONO16, .freq = 22050, .bits = 16, .al_channels = 1, .frame_bytes = 2,
-         .first_source = 1, .rotation = {2, 3}},
-        {.format_index = 0, .freq_index = 2, .first = 3, .channels = 1, .rate = 22050,
-         .format = AL_FORMAT_MONO8, .freq = 44100, .bits = 8, .al_channels = 1, .frame_bytes = 1,
-         .first_source = 3, .rotation = {4, 5}},
-        {.format_index = 1, .freq_index = 0, .first = 0, .channels = 2, .rate = 11025,
-         .format = AL_FORMAT_STEREO16, .freq = 11025, .bits = 16, .al_channels = 2, .frame_bytes = 4,
-         .first_source = 0, .rotation = {1, 2}},
-        // Three channels are mixed down to one.
-        {.format_index = 1, .freq_index = 1, .first = 1, .channels = 3, .rate = 22050,
-         .format = AL_FORMAT_MONO16, .freq = 22050, .bits = 16, .al_channels = 1, .frame_bytes = 2,
-         .first_source = 1, .rotation = {2, 3}},
+        {1, 1, 1, 1, 44100,  AL_FORMAT_MONO16,   22050, 16, 1, 2, 1, {2, 3}},
+        {0, 2, 3, 1, 22050,  AL_FORMAT_MONO8,    44100, 8,  1, 1, 3, {4, 5}},
+        {1, 0, 0, 2, 11025,  AL_FORMAT_STEREO16, 11025, 16, 2, 4, 0, {1, 2}},
+        {1, 1, 1, 3, 22050,  AL_FORMAT_MONO16,   22050, 16, 1, 2, 1, {2, 3}},  // three channels mixed to one
         // Indices out of range are held to the nearest valid one.
-        {.format_index = 7, .freq_index = -2, .first = 40, .channels = 1, .rate = 22050,
-         .format = AL_FORMAT_MONO16, .freq = 11025, .bits = 16, .al_channels = 1, .frame_bytes = 2,
-         .first_source = 31, .rotation = {31, 31}},
-        {.format_index = -1, .freq_index = 7, .first = -5, .channels = 1, .rate = 22050,
-         .format = AL_FORMAT_MONO8, .freq = 44100, .bits = 8, .al_channels = 1, .frame_bytes = 1,
-         .first_source = 0, .rotation = {1, 2}},
+        {7, -2, 40, 1, 22050, AL_FORMAT_MONO16,  11025, 16, 1, 2, 31, {31, 31}},
+        {-1, 7, -5, 1, 22050, AL_FORMAT_MONO8,   44100, 8,  1, 1, 0, {1, 2}},
         // clang-format on
     };
     for (const auto& c : cases) {

@@ -51,7 +51,7 @@ class GamePlay : public ::testing::Test {
     void SetUp() override {
         fs::remove_all(dir);
         fs::create_directories(dir);
-        std::ofstream(dir / "alsoft.conf") << "[wave]\nfile = " << wave.string() << "\n";
+        std::ofstream(dir / "alsoft.conf") << "[general]\nsample-type = int16\n[wave]\nfile = " << wave.string() << "\n";
         setenv("ALSOFT_CONF", (dir / "alsoft.conf").c_str(), 1);
         setenv("ALSOFT_DRIVERS", "wave", 1);
         setenv("LIBGL_ALWAYS_SOFTWARE", "1", 1);
