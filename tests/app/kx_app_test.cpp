@@ -46,15 +46,13 @@ TEST(AppCore, ZeroClearsTheRecordAndEverySlotIsCallable) {
               (std::vector<int>{0, 0, 0, 0, 1}));
     EXPECT_EQ(kx_app.OnMouseLook, nullptr);
     kx_app.OnResize(1, 2), kx_app.OnOrientationChange(0, 1), kx_app.OnKeyDown(97, 1), kx_app.OnKeyUp(97);
-    kx_app.OnChar(97), kx_app.OnPointerDown(1, 2), kx_app.OnPointerUp(1, 2), kx_app.OnPointerMove(1, 2);
-    kx_app.OnPointerHold(1, 2), kx_app.OnTap(1, 2), kx_app.OnDragStart(1, 2), kx_app.OnDragEnd(1, 2);
-    kx_app.OnDragMove(1, 2), kx_app.OnLeftDown(1, 2), kx_app.OnLeftUp(1, 2), kx_app.OnRightDown(1, 2);
-    kx_app.OnRightUp(1, 2), kx_app.OnMiddleDown(1, 2), kx_app.OnMiddleUp(1, 2), kx_app.OnWheelDown(1, 2);
-    kx_app.OnWheelUp(1, 2), kx_app.OnMouseMove(1, 2), kx_app.OnProcess(), kx_app.OnInitDisplay(),
-        kx_app.OnTerm();
-    kxAppQuit();
-    kxAppMarkDragging();
-    kxAppSetContinuous(1);
+    kx_app.OnChar(97), kx_app.OnProcess(), kx_app.OnInitDisplay(), kx_app.OnTerm();
+    for (auto slot : {kx_app.OnPointerDown, kx_app.OnPointerUp, kx_app.OnPointerMove, kx_app.OnPointerHold,
+                      kx_app.OnTap, kx_app.OnDragStart, kx_app.OnDragEnd, kx_app.OnDragMove, kx_app.OnLeftDown,
+                      kx_app.OnLeftUp, kx_app.OnRightDown, kx_app.OnRightUp, kx_app.OnMiddleDown, kx_app.OnMiddleUp,
+                      kx_app.OnWheelDown, kx_app.OnWheelUp, kx_app.OnMouseMove})
+        slot(1, 2);
+    kxAppQuit(), kxAppMarkDragging(), kxAppSetContinuous(1);
     kx_app.pointer_down[9] = 1;
     EXPECT_EQ((std::vector<int>{kx_app.quit, kx_app.dragging[0], continuous, kxAppPointerIsDown(9),
                                 kxAppPointerIsDown(10), kxAppPointerIsDown(-1), kxAppPointerIsDown(0)}),

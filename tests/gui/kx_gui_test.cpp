@@ -148,47 +148,30 @@ TEST_F(Gui, EmptyGuiIgnoresEveryEntryPoint) {
     EXPECT_EQ(coords(coords_file({fill()})), 0);
     kx_gui_recalc();
     for (int i : {-1, 0, 1, 384, 385, 100000}) {
-        kx_gui_set_text(i, "x");
-        kx_gui_printf(i, "%d", i);
-        kx_gui_refresh_text(i);
-        kx_gui_set_offset(i, 1, 1);
-        kx_gui_set_handler(i, 20, nullptr);
-        kx_gui_hide(i);
-        kx_gui_show(i);
-        kx_gui_toggle(i);
+        kx_gui_set_text(i, "x"), kx_gui_printf(i, "%d", i), kx_gui_refresh_text(i), kx_gui_set_offset(i, 1, 1);
+        kx_gui_set_handler(i, 20, nullptr), kx_gui_hide(i), kx_gui_show(i), kx_gui_toggle(i);
         EXPECT_EQ(kx_gui_is_hidden(i), 0);
-        kx_gui_set_hover(i);
-        kx_gui_build_item(i);
+        kx_gui_set_hover(i), kx_gui_build_item(i);
         EXPECT_EQ(kx_gui_key(KX_KEY_DOWN, i), 1);
     }
-    EXPECT_EQ(kx_gui_hit_test(1, 1), 0);
-    EXPECT_EQ(kx_gui_pointer_down(), 0);
-    kx_gui_activate();
-    kx_gui_drag_start();
+    EXPECT_EQ((std::vector<int>{kx_gui_hit_test(1, 1), kx_gui_pointer_down()}), (std::vector<int>{0, 0}));
+    kx_gui_activate(), kx_gui_drag_start();
     EXPECT_EQ(kx_gui_drag_move(), 0);
     kx_gui_drag_end();
     EXPECT_EQ(kx_gui_pointer_up(), 0);
     kx_gui_render();  // no items: returns before any GL call
     EXPECT_EQ(kx_gui.hover, 0);
-    kx_gui_destroy();
-    kx_gui_destroy();
+    kx_gui_destroy(), kx_gui_destroy();
 }
 
 TEST_F(Gui, IndexAtOrBeyondTheCountIsIgnored) {
     screen({item_def{0, 1}}, {at_em(1, 1, 4, 2)});
     const uint64_t builds = kx_gui.quad_builds;
-    for (int i : {3, 4, -1}) {
-        kx_gui_set_text(i, "x");
-        kx_gui_hide(i);
-        kx_gui_set_hover(i);
-        kx_gui_set_handler(i, 20, nullptr);
-    }
+    for (int i : {3, 4, -1}) kx_gui_set_text(i, "x"), kx_gui_hide(i), kx_gui_set_hover(i), kx_gui_set_handler(i, 20, nullptr);
     EXPECT_EQ(kx_gui.hover, 0);
     EXPECT_EQ(kx_gui.quad_builds, builds);
     // The flag operations and handler setting ignore item 0.
-    kx_gui_hide(0);
-    kx_gui_toggle(0);
-    kx_gui_set_handler(0, 20, nullptr);
+    kx_gui_hide(0), kx_gui_toggle(0), kx_gui_set_handler(0, 20, nullptr);
     EXPECT_EQ(item(0).flags, 0u);
     EXPECT_NE(item(0).handlers[20], nullptr);
     kx_gui_set_handler(2, 24, nullptr);  // slot out of range

@@ -243,6 +243,8 @@ TEST_F(NetmanServer, LoopStepReadsDatagramsAloneOrBeforeTheStateCycle) {
     EXPECT_EQ(Data(alice)->frags, 5);
     EXPECT_EQ(srv.tcp.client_count, 2);  // not accepted yet
     EXPECT_EQ(raw_pending(bob.udp), 0);  // no cycle
+    server_loop_step(&srv, 0, clock + 20);  // a wake with nothing ready and nothing due does nothing
+    EXPECT_EQ(srv.tcp.client_count, 2);
     arrive(7);
     server_loop_step(&srv, 0, clock + 51);
     bytes_t d = raw_datagram(bob.udp);
