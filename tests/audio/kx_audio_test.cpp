@@ -16,6 +16,7 @@
 #include <fstream>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "engine/audio/kx_sound.h"
@@ -175,9 +176,20 @@ TEST_F(Audio, RecordsSourcesAndBuffersAfterInitLoadPlayAndTerm) {
         kx_sound_play_ex(&snd, 0, -1, 0.5f);
         EXPECT_EQ(snd.source, c.rotation[1]);
         EXPECT_EQ(source_state(c.rotation[1]), (std::vector<float>{1, AL_FALSE, 0.5f}));
-        // A source index past the table plays nothing anywhere.
+        // A source index past the table plays nothing anywhere and asks nothing of OpenAL.
+        alGetError();
         kx_sound_play_ex(&snd, 0, 32, 0.75f);
+        EXPECT_EQ(alGetError(), AL_NO_ERROR);
         for (int i = 0; i < 32; i++) EXPECT_NE(source_state(i)[2], 0.75f) << i;
+        // The decoded samples: 0.25 of full scale on every channel, three channels mixed into one.
+        std::vector<int16_t> pcm;
+        int channels = 0, rate = 0;
+        testing::internal::CaptureStdout();
+        ASSERT_EQ(kx_sound_decode_ogg(std::fopen(path.c_str(), "rb"), &pcm, &channels, &rate), 1);
+        testing::internal::GetCapturedStdout();
+        ASSERT_EQ(pcm.size(), static_cast<size_t>(frames * c.al_channels));
+        EXPECT_EQ(std::tuple(channels, rate), std::tuple(c.al_channels, c.rate));
+        EXPECT_NEAR(pcm[pcm.size() / 2], 8192, 300);
 
         // Unloading one sound deletes its buffer wherever it is attached and leaves another playing.
         kx_sound_t other{};
@@ -253,6 +265,36 @@ TEST_F(Audio, ExplicitSourceCutsOnlyItsOwnSound) {
     EXPECT_NEAR(w.pitch(0, left_end - kRate / 15, left_end), 2000.0, 60.0) << "C is what ended there";
     EXPECT_NEAR(w.pitch(0, left_end - kRate / 2, left_end - kRate / 6), 400.0, 12.0) << "A before C";
     EXPECT_NEAR(w.pitch(1, left_end + kRate / 20, n - kRate / 20), 900.0, 27.0) << "B plays on";
+}
+
+// Each case in a fresh process (OpenAL Soft reads its configuration once): without a device
+// the source count runs down to 0 and plays do nothing; a device of 16 sources gives 16.
+TEST(AudioDeath, SourcesAreAsManyAsTheDeviceGives) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const fs::path conf = fs::temp_directory_path() / "ironvale_16_sources.conf";  // the child writes it too
+    std::ofstream(conf) << "[general]\nsources = 16\n";
+    for (const auto& [driver, count, line] :
+         {std::tuple("no-such-driver", 0, "FATAL ERROR: Can't create audio sources. \nAUDIO: OpenAL has been "
+                                          "initialized, sources count = 0 \nAUDIO: max sources: mono=0, stereo=0"),
+          std::tuple("null", 16, "alGetError\\(\\)=")}) {
+        EXPECT_EXIT(
+            {
+                setenv("ALSOFT_CONF", conf.c_str(), 1);
+                setenv("ALSOFT_DRIVERS", driver, 1);
+                testing::internal::CaptureStdout();
+                kx_audio_init(1, 1, 1);
+                kx_sound_t snd{};
+                kx_sound_play(&snd);
+                const std::string log = testing::internal::GetCapturedStdout();
+                std::fprintf(stderr, "%s\nsources %d next %d played %d", log.c_str(), kx_audio.source_count,
+                             kx_audio_next_source(), snd.source);
+                std::exit(0);
+            },
+            testing::ExitedWithCode(0),
+            std::string(line) + "(.|\n)*sources " + std::to_string(count) + " next " +
+                (count ? "3 played 2" : "-1 played -1"));
+    }
+    fs::remove(conf);
 }
 
 TEST(AudioDeath, MissingFileEndsTheProgramWithStatusOne) {
