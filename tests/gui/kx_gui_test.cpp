@@ -53,6 +53,8 @@ rect_t rect(int i) { return {item(i).x, item(i).y, item(i).w, item(i).h}; }
 
 // Vertex k of item i: (x, y, mode, 1, u, v, highlight, extra).
 const float* vertex(int i, int k) { return kx_gui.vertices + (item(i).first_vertex + k) * KX_GUI_VERTEX_FLOATS; }
+using floats = std::vector<float>;
+floats vert(int i, int k, int n = 8) { return floats(vertex(i, k), vertex(i, k) + n); }
 
 std::vector<int> calls;  // (slot * 1000 + item) of every handler call, in order
 template <int Slot>
@@ -388,43 +390,31 @@ TEST_F(Gui, QuadsAndTextAnchorsOfTheTypes) {
             item_def{2, 9}, item_def{2, 7}},
            std::vector<coord_def>(10, at_em(10, 5, 20, 4)));  // (80, 40) 160 x 32 each
     // Type 1: one panel quad over the rectangle, texture (0,0)-(1,1), mode 1.
-    const float* v = vertex(2, 0);
-    EXPECT_EQ(std::vector<float>(v, v + 8), (std::vector<float>{80, 40, 1, 1, 0, 0, 0, 0}));
-    v = vertex(2, 5);
-    EXPECT_EQ(std::vector<float>(v, v + 8), (std::vector<float>{240, 72, 1, 1, 1, 1, 0, 0}));
+    EXPECT_EQ(vert(2, 0), (floats{80, 40, 1, 1, 0, 0, 0, 0}));
+    EXPECT_EQ(vert(2, 5), (floats{240, 72, 1, 1, 1, 1, 0, 0}));
     EXPECT_EQ(item(2).text_x, 88);  // x + em
     EXPECT_EQ(item(2).text_y, 56);  // y + h / 2
     EXPECT_EQ(item(2).has_text, 1);
     EXPECT_EQ(item(3).text_x, 88 + 80 - 8);  // centred: + w/2 - em
     // Type 4: box of side h at the left edge, u by hover, v by checked; text beside it.
-    v = vertex(4, 6);
-    EXPECT_EQ(std::vector<float>(v, v + 8), (std::vector<float>{80, 40, 0, 1, 0.125f, 0, 0, 0}));
+    EXPECT_EQ(vert(4, 6), (floats{80, 40, 0, 1, 0.125f, 0, 0, 0}));
     EXPECT_EQ(item(4).text_x, 80 + 8 + 32 - 8 + 160 - 16);  // beside the box, right-aligned: + w - 2 em
     // Type 5: the param rectangle, mode 0, no text.
-    v = vertex(5, 5);
-    EXPECT_EQ(std::vector<float>(v, v + 8), (std::vector<float>{240, 72, 0, 1, 0.75f, 0.5f, 0, 0}));
+    EXPECT_EQ(vert(5, 5), (floats{240, 72, 0, 1, 0.75f, 0.5f, 0, 0}));
     EXPECT_EQ(item(5).has_text, 0);
     // Type 6: knob at x + (w - h) * value.
-    v = vertex(6, 6);
-    EXPECT_EQ(std::vector<float>(v, v + 8), (std::vector<float>{80 + 32, 40, 0, 1, 0.125f, 0.25f, 0, 0}));
-    v = vertex(6, 11);
-    EXPECT_EQ(std::vector<float>(v, v + 8), (std::vector<float>{80 + 32 + 32, 72, 0, 1, 0.25f, 0.375f, 0, 0}));
+    EXPECT_EQ(vert(6, 6), (floats{80 + 32, 40, 0, 1, 0.125f, 0.25f, 0, 0}));
+    EXPECT_EQ(vert(6, 11), (floats{80 + 32 + 32, 72, 0, 1, 0.25f, 0.375f, 0, 0}));
     // Type 8: segment 2 of 4 from y to y + em, checked row, extra 1.
-    v = vertex(7, 6);
-    EXPECT_EQ(std::vector<float>(v, v + 8), (std::vector<float>{160, 40, 0, 1, 0.75f, 0.875f, 0, 1}));
-    v = vertex(7, 11);
-    EXPECT_EQ(std::vector<float>(v, v + 8), (std::vector<float>{200, 48, 0, 1, 0.875f, 1, 0, 1}));
+    EXPECT_EQ(vert(7, 6), (floats{160, 40, 0, 1, 0.75f, 0.875f, 0, 1}));
+    EXPECT_EQ(vert(7, 11), (floats{200, 48, 0, 1, 0.875f, 1, 0, 1}));
     // Type 9 with 0x100: a bar em wide over the full height; unchecked: far off screen.
-    v = vertex(8, 11);
-    EXPECT_EQ(std::vector<float>(v, v + 2), (std::vector<float>{88, 72}));
-    v = vertex(10, 6);
-    EXPECT_EQ(std::vector<float>(v, v + 2), (std::vector<float>{-1999, -1999}));
+    EXPECT_EQ(vert(8, 11, 2), (floats{88, 72}));
+    EXPECT_EQ(vert(10, 6, 2), (floats{-1999, -1999}));
     // Type 11: the param rectangle, then a checked box; hovered: v - 0.125 and the hover column.
     kx_gui_set_hover(9);
-    v = vertex(9, 0);
-    EXPECT_EQ(std::vector<float>(v, v + 8), (std::vector<float>{80, 40, 0, 1, 0, 0.375f, 1, 0}));
-    v = vertex(9, 6);
-    EXPECT_EQ(std::vector<float>(v, v + 8), (std::vector<float>{80, 40, 0, 1, 0, 0.125f, 0, 0}));
+    EXPECT_EQ(vert(9, 0), (floats{80, 40, 0, 1, 0, 0.375f, 1, 0}));
+    EXPECT_EQ(vert(9, 6), (floats{80, 40, 0, 1, 0, 0.125f, 0, 0}));
     // Type 2 draws no quad; the container only says it has no text.
     EXPECT_EQ(kx_gui_type_vertices(2), 0);
     EXPECT_EQ(item(1).has_text, 0);

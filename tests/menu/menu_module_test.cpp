@@ -360,7 +360,7 @@ TEST_F(Menu, AShortGuiNeverBreaksTheMenus) {
     settle();
 }
 
-TEST_F(Menu, ServerField FieldShowsOnlyOnTheMultiplayerScreenAndTabMovesTyping) {
+TEST_F(Menu, ServerFieldShowsOnlyOnTheMultiplayerScreenAndTabMovesTyping) {
     EXPECT_STREQ(kx_gui.items[114].text, "localhost");
     settle();
     EXPECT_FALSE(shown(114));
@@ -391,7 +391,7 @@ struct connect_case_t {
     const char* want_line;
 };
 
-TEST_F(Menu, ServerField ConnectTakesHostOrHostAndPortFromTheField) {
+TEST_F(Menu, ServerFieldConnectTakesHostOrHostAndPortFromTheField) {
     const connect_case_t cases[] = {
         {"127.0.0.1:4000", 37, "Server: 127.0.0.1:4000"},  {"  127.0.0.1 ", 37, "Server: 127.0.0.1:25280"},
         {"", 37, "Server: localhost:25280"},  // the menu's host

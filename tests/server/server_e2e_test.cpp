@@ -2,8 +2,11 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <chrono>
 #include <cstdlib>
+#include <fstream>
 #include <string>
+#include <thread>
 #include <tuple>
 
 #include "engine/net/kx_netman.h"
@@ -48,6 +51,17 @@ TEST(ServerProgram, OptionsPortTakenVisitorsLoadAndStop) {
         return false;
     });
     ASSERT_GT(port, 0);
+    // Idle, it sleeps in its wait until a socket or periodic work wakes it, not in short naps.
+    const auto switches = [&] {
+        std::ifstream in("/proc/" + std::to_string(server.pid) + "/status");
+        long n = -1;
+        for (std::string line; std::getline(in, line);)
+            if (line.rfind("voluntary_ctxt_switches:", 0) == 0) n = std::stol(line.substr(24));
+        return n;
+    };
+    const long before = switches();
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    EXPECT_LT(switches() - before, 100);
     std::tie(status, out) = run("ironvale-server", {"--port", std::to_string(port)});
     EXPECT_EQ(status, 1);
     EXPECT_NE(out.find("cannot listen on port " + std::to_string(port)), std::string::npos) << out;
