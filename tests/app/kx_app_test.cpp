@@ -48,10 +48,11 @@ TEST(AppCore, ZeroClearsTheRecordAndEverySlotIsCallable) {
     EXPECT_EQ(kx_app.OnMouseLook, nullptr);
     kx_app.OnResize(1, 2), kx_app.OnOrientationChange(0, 1), kx_app.OnKeyDown(97, 1), kx_app.OnKeyUp(97);
     kx_app.OnChar(97), kx_app.OnProcess(), kx_app.OnInitDisplay(), kx_app.OnTerm();
-    for (auto slot : {kx_app.OnPointerDown, kx_app.OnPointerUp, kx_app.OnPointerMove, kx_app.OnPointerHold,
-                      kx_app.OnTap, kx_app.OnDragStart, kx_app.OnDragEnd, kx_app.OnDragMove, kx_app.OnLeftDown,
-                      kx_app.OnLeftUp, kx_app.OnRightDown, kx_app.OnRightUp, kx_app.OnMiddleDown, kx_app.OnMiddleUp,
-                      kx_app.OnWheelDown, kx_app.OnWheelUp, kx_app.OnMouseMove})
+    for (auto slot :
+         {kx_app.OnPointerDown, kx_app.OnPointerUp, kx_app.OnPointerMove, kx_app.OnPointerHold, kx_app.OnTap,
+          kx_app.OnDragStart, kx_app.OnDragEnd, kx_app.OnDragMove, kx_app.OnLeftDown, kx_app.OnLeftUp,
+          kx_app.OnRightDown, kx_app.OnRightUp, kx_app.OnMiddleDown, kx_app.OnMiddleUp, kx_app.OnWheelDown,
+          kx_app.OnWheelUp, kx_app.OnMouseMove})
         slot(1, 2);
     kxAppQuit(), kxAppMarkDragging(), kxAppSetContinuous(1);
     EXPECT_EQ((std::vector<int>{kx_app.quit, kx_app.dragging[0], continuous}), (std::vector<int>{1, 1, 1}));

@@ -8,27 +8,29 @@
 #include <set>
 
 TEST(Win32Clock, CounterToMilliseconds) {
+    // 100 days of a 3 GHz counter: counter * 1000 would pass 2^64.
     const struct {
         uint64_t counter, frequency, want_ms;
-    } rows[] = {
-        {0, 10'000'000, 0}, {12'345'678, 10'000'000, 1'234}, {2'999'999, 3'000'000, 999},
-        // 100 days of a 3 GHz counter: counter * 1000 would pass 2^64.
-        {25'920'000'000'000'000, 3'000'000'000, 8'640'000'000}, {25'920'001'500'000'000, 3'000'000'000, 8'640'000'500},
-        {UINT64_MAX, 1'000, UINT64_MAX}, {5, 0, 0},
-    };
-    for (const auto& r : rows) EXPECT_EQ(kx_win32_conv_clock_ms(r.counter, r.frequency), r.want_ms) << r.counter;
+    } rows[] = {{0, 10'000'000, 0},
+                {12'345'678, 10'000'000, 1'234},
+                {2'999'999, 3'000'000, 999},
+                {25'920'000'000'000'000, 3'000'000'000, 8'640'000'000},
+                {25'920'001'500'000'000, 3'000'000'000, 8'640'000'500},
+                {UINT64_MAX, 1'000, UINT64_MAX},
+                {5, 0, 0}};
+    for (const auto& r : rows)
+        EXPECT_EQ(kx_win32_conv_clock_ms(r.counter, r.frequency), r.want_ms) << r.counter;
 }
 
 TEST(Win32Char, TypedCharactersToCodePage1251) {
-    // The chart below covers 0x80..0xBF; here ASCII, the letters' run and characters without a code.
+    // The chart below covers 0x80..0xBF; here ASCII, А and я, and characters without a code (é, just
+    // outside А..я, CJK, a surrogate half).
     const struct {
         unsigned int utf16;
         int want;
-    } rows[] = {
-        {'A', 65}, {8, 8}, {13, 13}, {0x7F, 0x7F}, {0, 0}, {0x0410, 0xC0} /* А */, {0x044F, 0xFF} /* я */,
-        {0x0080, 0}, {0x00E9, 0} /* é */, {0x040D, 0}, {0x0450, 0} /* just outside А..я */,
-        {0x4E2D, 0}, {0xD83D, 0} /* CJK, a surrogate half */,
-    };
+    } rows[] = {{'A', 65},      {8, 8},         {13, 13},    {0x7F, 0x7F}, {0, 0},
+                {0x0410, 0xC0}, {0x044F, 0xFF}, {0x0080, 0}, {0x00E9, 0},  {0x040D, 0},
+                {0x0450, 0},    {0x4E2D, 0},    {0xD83D, 0}};
     for (const auto& r : rows) EXPECT_EQ(kx_win32_conv_cp1251(r.utf16), r.want) << std::hex << r.utf16;
 }
 

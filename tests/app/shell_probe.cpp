@@ -52,7 +52,8 @@ int main(int argc, char** argv) {
         opt_lock |= !std::strcmp(argv[i], "--lock");
         opt_quit_first |= !std::strcmp(argv[i], "--quit-at-first-process");
         if (!std::strcmp(argv[i], "--title") && i + 1 < argc) title = argv[++i];
-        if (!std::strcmp(argv[i], "--size") && i + 2 < argc) size_w = std::atoi(argv[++i]), size_h = std::atoi(argv[++i]);
+        if (!std::strcmp(argv[i], "--size") && i + 2 < argc)
+            size_w = std::atoi(argv[++i]), size_h = std::atoi(argv[++i]);
     }
     kxLog("%s\n", "main start");
     kxAppZero();

@@ -183,12 +183,12 @@ TEST_F(Audio, RecordsSourcesAndBuffersAfterInitLoadPlayAndTerm) {
         for (int i = 0; i < 32; i++) EXPECT_NE(source_state(i)[2], 0.75f) << i;
         // The decoded samples: 0.25 of full scale on every channel, three channels mixed into one.
         std::vector<int16_t> pcm;
-        int channels = 0, rate = 0;
+        int dec_channels = 0, dec_rate = 0;
         testing::internal::CaptureStdout();
-        ASSERT_EQ(kx_sound_decode_ogg(std::fopen(path.c_str(), "rb"), &pcm, &channels, &rate), 1);
+        ASSERT_EQ(kx_sound_decode_ogg(std::fopen(path.c_str(), "rb"), &pcm, &dec_channels, &dec_rate), 1);
         testing::internal::GetCapturedStdout();
         ASSERT_EQ(pcm.size(), static_cast<size_t>(frames * c.al_channels));
-        EXPECT_EQ(std::tuple(channels, rate), std::tuple(c.al_channels, c.rate));
+        EXPECT_EQ(std::tuple(dec_channels, dec_rate), std::tuple(c.al_channels, c.rate));
         EXPECT_NEAR(pcm[pcm.size() / 2], 8192, 300);
 
         // Unloading one sound deletes its buffer wherever it is attached and leaves another playing.
@@ -274,8 +274,9 @@ TEST(AudioDeath, SourcesAreAsManyAsTheDeviceGives) {
     const fs::path conf = fs::temp_directory_path() / "ironvale_16_sources.conf";  // the child writes it too
     std::ofstream(conf) << "[general]\nsources = 16\n";
     for (const auto& [driver, count, line] :
-         {std::tuple("no-such-driver", 0, "FATAL ERROR: Can't create audio sources. \nAUDIO: OpenAL has been "
-                                          "initialized, sources count = 0 \nAUDIO: max sources: mono=0, stereo=0"),
+         {std::tuple("no-such-driver", 0,
+                     "FATAL ERROR: Can't create audio sources. \nAUDIO: OpenAL has been "
+                     "initialized, sources count = 0 \nAUDIO: max sources: mono=0, stereo=0"),
           std::tuple("null", 16, "alGetError\\(\\)=")}) {
         EXPECT_EXIT(
             {

@@ -35,8 +35,9 @@ TEST(GameLoader, StagesHandOverThroughTheFlags) {
     EXPECT_EQ(loader_stage, 0);
     ASSERT_TRUE(take_flag(1));
     // Stage 0 has switched to the menus and finished its report.
-    EXPECT_EQ((std::vector<int>{game_loader_mode(), loader_progress.load(), loader_active.load(), kxFlagsTake(2)}),
-              (std::vector<int>{0, 100, 0, 0}));
+    EXPECT_EQ(
+        (std::vector<int>{game_loader_mode(), loader_progress.load(), loader_active.load(), kxFlagsTake(2)}),
+        (std::vector<int>{0, 100, 0, 0}));
 
     game_loader_start(1);
     EXPECT_EQ(loader_stage, 1);
@@ -69,8 +70,8 @@ TEST(GameLoader, MailboxMakesTexturesAndBuffersOnTheMainThread) {
     }
     worker.join();
     // A missing file gives texture 0.
-    EXPECT_EQ((std::vector<unsigned>{static_cast<unsigned>(served.load()), glIsTexture(from_pixels), from_file,
-                                     mesh.count, mesh.buffer != 0}),
+    EXPECT_EQ((std::vector<unsigned>{static_cast<unsigned>(served.load()), glIsTexture(from_pixels),
+                                     from_file, mesh.count, mesh.buffer != 0}),
               (std::vector<unsigned>{3, GL_TRUE, 0, 3, 1}));
     kx_vbo_destroy(&mesh);
     glDeleteTextures(1, &from_pixels);

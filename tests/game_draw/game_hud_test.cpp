@@ -115,14 +115,9 @@ TEST(GameHud, FieldOfViewAtItsEdges) {
         float size;
     };
     const row_t rows[] = {
-        {0, 0, 0, 0, 1.5f},
-        {1, 0, 0, 0, 1.8f},
-        {0, 30, 0, 250, 2.9641f},
-        {0, 15, 0, 250, 1.59150625f},
-        {0, 0, 1, 250, 1.5f},
-        {0, 0, 1, 200, 1.50256f},
-        {0, 0, 1, 125, 1.6f},
-        {1, 0, 1, 0, 3.4f},
+        {0, 0, 0, 0, 1.5f},           {1, 0, 0, 0, 1.8f},   {0, 30, 0, 250, 2.9641f},
+        {0, 15, 0, 250, 1.59150625f}, {0, 0, 1, 250, 1.5f}, {0, 0, 1, 200, 1.50256f},
+        {0, 0, 1, 125, 1.6f},         {1, 0, 1, 0, 3.4f},
     };
     for (const row_t& r : rows)
         EXPECT_NEAR(game_fov_size(r.wide, r.flash, r.dead, r.timer), r.size, 1e-5f)
@@ -137,17 +132,14 @@ TEST(GameHud, WeaponPoseRecoilSwitchAndSway) {
     };
     const float quarter = static_cast<float>(M_PI / 2 / 1.3);  // 1.3 x walked = pi / 2
     const row_t rows[] = {
-        {1, 0, 0, 0, {0.35f, -0.28f, 0.1f}},
-        {1, 10, 0, 0, {0.3549f, -0.28f, 0.198f}},
-        {1, 0, 25, 0, {0.35f, -0.53f, 0.1f}},
-        {1, 0, 0, quarter, {0.42f, -0.25f, 0.1f}},
-        {0, 0, 0, 0, {0.65f, -0.59f, 0.1f}},
-        {0, 60, 0, 0, {0.6602643f, -0.59f, 0.3052864f}},
+        {1, 0, 0, 0, {0.35f, -0.28f, 0.1f}},  {1, 10, 0, 0, {0.3549f, -0.28f, 0.198f}},
+        {1, 0, 25, 0, {0.35f, -0.53f, 0.1f}}, {1, 0, 0, quarter, {0.42f, -0.25f, 0.1f}},
+        {0, 0, 0, 0, {0.65f, -0.59f, 0.1f}},  {0, 60, 0, 0, {0.6602643f, -0.59f, 0.3052864f}},
     };
     for (const row_t& r : rows) {
         const vec3 p = game_weapon_pose(r.weapon, r.cooldown, r.switch_timer, r.walked);
-        SCOPED_TRACE(testing::Message() << "weapon " << r.weapon << " cooldown " << r.cooldown << " switch "
-                                        << r.switch_timer);
+        SCOPED_TRACE(testing::Message()
+                     << "weapon " << r.weapon << " cooldown " << r.cooldown << " switch " << r.switch_timer);
         for (int k = 0; k < 3; k++) EXPECT_NEAR((&p.x)[k], (&r.pose.x)[k], 1e-5f) << k;
     }
 }
@@ -158,12 +150,8 @@ TEST(GameHud, ComposeTintFlashesAndWhiteOut) {
         float r, g;
     };
     const row_t rows[] = {
-        {0, 0, 0, 0, 1, 1},
-        {30, 0, 0, 250, 4.1f, 4.1f},
-        {0, 10, 0, 250, 1.8f, 1},
-        {0, 0, 1, 83, 1, 1},
-        {30, 0, 1, 83, 4.1f, 4.1f},
-        {30, 0, 1, 82, 1.0192771f, 1.0192771f},
+        {0, 0, 0, 0, 1, 1},       {30, 0, 0, 250, 4.1f, 4.1f}, {0, 10, 0, 250, 1.8f, 1},
+        {0, 0, 1, 83, 1, 1},      {30, 0, 1, 83, 4.1f, 4.1f},  {30, 0, 1, 82, 1.0192771f, 1.0192771f},
         {0, 5, 1, 0, 3.0f, 2.6f},
     };
     for (const row_t& r : rows) {
@@ -171,7 +159,8 @@ TEST(GameHud, ComposeTintFlashesAndWhiteOut) {
         game_compose_color(r.flash, r.hit, r.dead, r.timer, c);
         const float want[4] = {r.r, r.g, r.g, 1};
         for (int k = 0; k < 4; k++)
-            EXPECT_NEAR(c[k], want[k], 1e-5f) << "flash " << r.flash << " hit " << r.hit << " timer " << r.timer;
+            EXPECT_NEAR(c[k], want[k], 1e-5f)
+                << "flash " << r.flash << " hit " << r.hit << " timer " << r.timer;
     }
 }
 

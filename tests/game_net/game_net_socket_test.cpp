@@ -43,8 +43,9 @@ class GameNetSocket : public GameNetTest {
 TEST_F(GameNetSocket, ConnectStartsTheMultiplayerGameWithItsChatLine) {
     Join();
     EXPECT_EQ(g_ui.text[65], "Connected!\n");
-    EXPECT_EQ((std::vector<int>{g_ui.starts, game_world.multiplayer, game_world.connected, game_world.game_mode}),
-              (std::vector<int>{1, 1, 0, 3}));
+    EXPECT_EQ(
+        (std::vector<int>{g_ui.starts, game_world.multiplayer, game_world.connected, game_world.game_mode}),
+        (std::vector<int>{1, 1, 0, 3}));
     // Nothing is sent before the server accepted us with its user list.
     game_frame_step(60, 0);
     Feed(frame(0x109, u32s({1}) + u16s({17, 0, 0, 0x100}) + name32("Me")));

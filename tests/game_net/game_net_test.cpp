@@ -67,8 +67,7 @@ TEST_F(GameNetTest, EntryIsAppliedToItsSlotMovedOnByHalfBothPings) {
     const entry_case_t cases[] = {
         // health, dead, entry ping, own ping -> x, y, health.
         {30, 0, 60, 40, 10.5f, 19.0f, 59},  // d = 60/2 + 40/2 = 50 ms = 5 ticks: pos + 5 vel
-        {60, 1, 60, 40, 10.5f, 19.0f, 60},
-        {75, 0, 0, 0, 10.0f, 20.0f, 60},
+        {60, 1, 60, 40, 10.5f, 19.0f, 60},   {75, 0, 0, 0, 10.0f, 20.0f, 60},
         {59, 0, 45, 41, 10.42f, 19.16f, 59},  // each ping halved on its own: 22 + 20 = 42 ms
         {-5, 1, 1, 1, 10.0f, 20.0f, 59},
     };
@@ -85,10 +84,12 @@ TEST_F(GameNetTest, EntryIsAppliedToItsSlotMovedOnByHalfBothPings) {
         EXPECT_EQ((std::vector<float>{s->pos.z, s->vel.x, s->vel.y, s->vel.z, s->wish_vel.x, s->wish_vel.y,
                                       s->wish_vel.z}),
                   (std::vector<float>{0.5f, 0.1f, -0.2f, 0, 0.3f, 0.4f, 0}));
-        EXPECT_EQ((std::vector<int>{s->active, s->health, s->dead}), (std::vector<int>{1, c.want_health, c.dead}));
+        EXPECT_EQ((std::vector<int>{s->active, s->health, s->dead}),
+                  (std::vector<int>{1, c.want_health, c.dead}));
         for (int k = 1; k < 12; k++) EXPECT_EQ(game_world.slots[k]->active, 0);
         const kx_netman_user_t& alice = game_netman.users.items[1];
-        EXPECT_EQ((std::vector<int>{alice.ping, alice.frags, alice.deaths}), (std::vector<int>{c.entry_ping, 4, 5}));
+        EXPECT_EQ((std::vector<int>{alice.ping, alice.frags, alice.deaths}),
+                  (std::vector<int>{c.entry_ping, 4, 5}));
         EXPECT_EQ(g_ui.text[61], lines({"Frags", "0", "4", "0"}));
         EXPECT_EQ(g_ui.text[62], lines({"Deaths", "0", "5", "0"}));
     }
@@ -176,14 +177,17 @@ TEST_F(GameNetTest, ShotEventsBecomeBulletsMovedOnByTheSendersDelay) {
         int kind, id;
         float x, z;
     };
-    const want_t want[] = {{1, 18, 2.75f, 0.83f}, {1, 77, 2.2f, 0.852f}, {0, 18, 1.0f, 0.9f}, {0, 18, 5.0f, 1.0f}};
+    const want_t want[] = {
+        {1, 18, 2.75f, 0.83f}, {1, 77, 2.2f, 0.852f}, {0, 18, 1.0f, 0.9f}, {0, 18, 5.0f, 1.0f}};
     for (int i = 0; i < 4; i++) {
         const game_obj_t& b = bullets[before + i];
         SCOPED_TRACE(i);
-        EXPECT_EQ((std::vector<int>{b.bullet_kind, b.id, b.flags}), (std::vector<int>{want[i].kind, want[i].id, 0}));
+        EXPECT_EQ((std::vector<int>{b.bullet_kind, b.id, b.flags}),
+                  (std::vector<int>{want[i].kind, want[i].id, 0}));
         EXPECT_NEAR(b.pos.x, want[i].x, 1e-5);
         EXPECT_NEAR(b.pos.z, want[i].z, 1e-5);
-        EXPECT_EQ((std::vector<float>{b.radius, b.vel.x, b.vel.z}), (std::vector<float>{0.01f, 0.25f, -0.01f}));
+        EXPECT_EQ((std::vector<float>{b.radius, b.vel.x, b.vel.z}),
+                  (std::vector<float>{0.01f, 0.25f, -0.01f}));
     }
     // Two machine-gun shots, one spread-gun sound for both pellets; gain at the camera.
     ASSERT_EQ(g_ui.sounds.size(), 3u);
@@ -282,7 +286,10 @@ TEST_F(GameNetTest, ChatBoxKeepsEightLinesAndItsRoom) {
         {"ten lines", "", msgs, last8},
         {"ten after clearing", "\n\n\n\n\n\n\n\n", msgs, last8},
         {"cleared box, leading break not counted", "\n\n\n\n\n\n\n\n", {"A", "B"}, "\n\n\n\n\n\n\nA\nB\n"},
-        {"room before lines", l600 + "\n" + l600b + "\n" + l600c + "\n", {e300}, l600b + "\n" + l600c + "\n" + e300 + "\n"},
+        {"room before lines",
+         l600 + "\n" + l600b + "\n" + l600c + "\n",
+         {e300},
+         l600b + "\n" + l600c + "\n" + e300 + "\n"},
         {"over-long line cut", "old\n", {std::string(3000, 'z')}, std::string(2046, 'z') + "\n"},
         {"one byte over the room", a1000 + "\n", {b1046}, b1046 + "\n"},
         {"exactly the room", a999 + "\n", {b1046}, a999 + "\n" + b1046 + "\n"},
@@ -335,7 +342,8 @@ TEST_F(GameNetTest, DisconnectShowsTheReasonOnTheStatusScreen) {
                   (std::vector<int>{0, 0, 1}));
     }
     // The player left: the cursor is freed, nothing is shown.
-    g_ui.errors = 0, g_ui.unlocks = 0, g_ui.text[38] = "before", game_world.game_mode = 3, game_world.connected = 1;
+    g_ui.errors = 0, g_ui.unlocks = 0, g_ui.text[38] = "before", game_world.game_mode = 3,
+    game_world.connected = 1;
     GameNetManOnDisconnect(&game_netman, -32, 0);
     EXPECT_EQ(g_ui.text[38], "before");
     EXPECT_EQ((std::vector<int>{game_world.game_mode, game_world.connected, g_ui.errors, g_ui.unlocks}),

@@ -95,8 +95,9 @@ TEST_F(Gui, ItemFileFieldsAspectVerticesAndDefaultHandlers) {
     EXPECT_EQ((std::vector<int>{i0.level, i0.tag, i0.type, static_cast<int>(i0.flags), i0.value, i0.value_max,
                                 i0.text_indent}),
               (std::vector<int>{0, 55, 6, 0x280, 7, 9, 4}));
-    EXPECT_EQ((std::vector<float>{kx_gui_param(&i0, 0), kx_gui_param(&i0, 3), i0.image[1], item(2).image_aspect}),
-              (std::vector<float>{0.25f, 3.0f, 0.2f, 1.0f}));
+    EXPECT_EQ(
+        (std::vector<float>{kx_gui_param(&i0, 0), kx_gui_param(&i0, 3), i0.image[1], item(2).image_aspect}),
+        (std::vector<float>{0.25f, 3.0f, 0.2f, 1.0f}));
     EXPECT_FLOAT_EQ(i0.image_aspect, 2.0f);  // 0.4 / 0.2
     EXPECT_EQ((std::vector<int>{item(0).first_vertex, item(1).first_vertex, item(2).first_vertex,
                                 item(3).first_vertex, kx_gui.vertex_count}),
@@ -134,7 +135,8 @@ TEST_F(Gui, ItemFileLimitsTypesAndMissingBytes) {
     log = logged([&] { EXPECT_EQ(create(whole.substr(0, 4 + 64 + 8)), 3); });
     EXPECT_NE(log.find("cut short at item 1 of 3"), std::string::npos);
     // Item 1's bytes from 8 on did not arrive.
-    EXPECT_EQ((std::vector<int>{item(0).type, item(1).level, item(1).type, item(2).type, static_cast<int>(item(2).flags)}),
+    EXPECT_EQ((std::vector<int>{item(0).type, item(1).level, item(1).type, item(2).type,
+                                static_cast<int>(item(2).flags)}),
               (std::vector<int>{3, 1, 0, 0, 0}));
 
     for (const std::string& empty : {std::string(), std::string("\x01\x00", 2), gui_file({}, 0), gui_file({}, -5)}) {
@@ -150,7 +152,8 @@ TEST_F(Gui, EmptyGuiIgnoresEveryEntryPoint) {
     EXPECT_EQ(coords(coords_file({fill()})), 0);
     kx_gui_recalc();
     for (int i : {-1, 0, 1, 384, 385, 100000}) {
-        kx_gui_set_text(i, "x"), kx_gui_printf(i, "%d", i), kx_gui_refresh_text(i), kx_gui_set_offset(i, 1, 1);
+        kx_gui_set_text(i, "x"), kx_gui_printf(i, "%d", i), kx_gui_refresh_text(i),
+            kx_gui_set_offset(i, 1, 1);
         kx_gui_set_handler(i, 20, nullptr), kx_gui_hide(i), kx_gui_show(i), kx_gui_toggle(i);
         EXPECT_EQ(kx_gui_is_hidden(i), 0);
         kx_gui_set_hover(i), kx_gui_build_item(i);
@@ -169,7 +172,8 @@ TEST_F(Gui, EmptyGuiIgnoresEveryEntryPoint) {
 TEST_F(Gui, IndexAtOrBeyondTheCountIsIgnored) {
     screen({item_def{0, 1}}, {at_em(1, 1, 4, 2)});
     const uint64_t builds = kx_gui.quad_builds;
-    for (int i : {3, 4, -1}) kx_gui_set_text(i, "x"), kx_gui_hide(i), kx_gui_set_hover(i), kx_gui_set_handler(i, 20, nullptr);
+    for (int i : {3, 4, -1})
+        kx_gui_set_text(i, "x"), kx_gui_hide(i), kx_gui_set_hover(i), kx_gui_set_handler(i, 20, nullptr);
     EXPECT_EQ(kx_gui.hover, 0);
     EXPECT_EQ(kx_gui.quad_builds, builds);
     // The flag operations and handler setting ignore item 0.

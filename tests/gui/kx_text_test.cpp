@@ -123,9 +123,11 @@ TEST_F(Text, PenAlignmentLineBreaksAndWordWrap) {
     kx_text_layout_t r;
     const auto q = drawn_quads(lay_out(f, "a\xFE\\c", 1, 2.0f, 0, &r));
     ASSERT_EQ(q.size(), 3u);
-    EXPECT_EQ((std::vector<float>{q[0].x0, q[0].y0, q[0].x1, q[0].y1, q[1].x0, q[1].x1, q[2].x0, q[2].y0, q[2].y1}),
-              (std::vector<float>{-96, -25, -76, 0, -72, -52, -96, 5, 30}));
-    EXPECT_EQ((std::vector<int>{q[0].byte, q[1].byte, q[2].byte, r.lines}), (std::vector<int>{'a', 0xFE, 'c', 2}));
+    EXPECT_EQ(
+        (std::vector<float>{q[0].x0, q[0].y0, q[0].x1, q[0].y1, q[1].x0, q[1].x1, q[2].x0, q[2].y0, q[2].y1}),
+        (std::vector<float>{-96, -25, -76, 0, -72, -52, -96, 5, 30}));
+    EXPECT_EQ((std::vector<int>{q[0].byte, q[1].byte, q[2].byte, r.lines}),
+              (std::vector<int>{'a', 0xFE, 'c', 2}));
     EXPECT_EQ(r.pen_x, 24.0f);
 }
 

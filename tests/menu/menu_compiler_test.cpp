@@ -78,12 +78,14 @@ TEST(GuiCompiler, LayoutTermsAddUpAndNumbersParse) {
         const char* x;
         float u, w, h;
     } kTerms[] = {
-        {"0.5W-12u", -12, 0.5f, 0}, {"-u+H", -1, 0, 1}, {"2u+3u-W", 5, -1, 0}, {"+4u", 4, 0, 0}, {"0", 0, 0, 0},
+        {"0.5W-12u", -12, 0.5f, 0}, {"-u+H", -1, 0, 1}, {"2u+3u-W", 5, -1, 0},
+        {"+4u", 4, 0, 0},           {"0", 0, 0, 0},
     };
     for (const auto& t : kTerms) {
         ag_gui_t gui;
         ASSERT_EQ(ag_gui_parse(std::string("item 0 0 container\n  at ") + t.x + " 0 0 0\n", "t", &gui), 0) << t.x;
-        EXPECT_EQ(std::vector<float>(gui.items[0].layout, gui.items[0].layout + 3), (std::vector<float>{t.u, t.w, t.h}))
+        EXPECT_EQ(std::vector<float>(gui.items[0].layout, gui.items[0].layout + 3),
+                  (std::vector<float>{t.u, t.w, t.h}))
             << t.x;
     }
     ag_gui_t gui;
@@ -105,7 +107,10 @@ TEST(GuiCompiler, ConvertsUtf8ToWindows1251) {
         const char* utf8;
         const char* cp1251;  // null: refused
     } kCases[] = {
-        {"Abc 09", "Abc 09"}, {"АЯаяЁё", "\xC0\xDF\xE0\xFF\xA8\xB8"}, {"«№»—", "\xAB\xB9\xBB\x97"}, {"€", "\x88"},
+        {"Abc 09", "Abc 09"},
+        {"АЯаяЁё", "\xC0\xDF\xE0\xFF\xA8\xB8"},
+        {"«№»—", "\xAB\xB9\xBB\x97"},
+        {"€", "\x88"},
         {"ü", nullptr},         // no byte in the code page
         {"\xD0", nullptr},      // cut sequence
         {"\xD0\x41", nullptr},  // bad continuation

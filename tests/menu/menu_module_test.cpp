@@ -279,9 +279,9 @@ TEST_F(Menu, EveryButtonDoesItsJob) {
         int back = 0;
     } kRows[] = {
         // from, item, to, mode (, back)
-        {15, 17, 71, 3}, {44, 46, 71, 3}, {15, 18, 48, 0}, {15, 19, 27, 0}, {15, 23, 27, 0}, {40, 42, 27, 0, 40},
-        {27, 36, 15, 0}, {37, 39, 15, 0}, {40, 43, 15, 0}, {44, 47, 15, 0}, {48, 52, 15, 0}, {40, 41, 71, 3, 40},
-        {71, 76, 40, 0}, {27, 98, 15, 0}, {37, 9, 37, 0},
+        {15, 17, 71, 3},     {44, 46, 71, 3},     {15, 18, 48, 0}, {15, 19, 27, 0}, {15, 23, 27, 0},
+        {40, 42, 27, 0, 40}, {27, 36, 15, 0},     {37, 39, 15, 0}, {40, 43, 15, 0}, {44, 47, 15, 0},
+        {48, 52, 15, 0},     {40, 41, 71, 3, 40}, {71, 76, 40, 0}, {27, 98, 15, 0}, {37, 9, 37, 0},
     };
     for (const auto& row : kRows) {
         game_menu_goto(row.from, GAME_MENU_STYLE_A, 310);
@@ -393,9 +393,11 @@ struct connect_case_t {
 
 TEST_F(Menu, ServerFieldConnectTakesHostOrHostAndPortFromTheField) {
     const connect_case_t cases[] = {
-        {"127.0.0.1:4000", 37, "Server: 127.0.0.1:4000"},  {"  127.0.0.1 ", 37, "Server: 127.0.0.1:25280"},
+        {"127.0.0.1:4000", 37, "Server: 127.0.0.1:4000"},
+        {"  127.0.0.1 ", 37, "Server: 127.0.0.1:25280"},
         {"", 37, "Server: localhost:25280"},  // the menu's host
-        {"127.0.0.1:port", 48, "unchanged"}, {"127.0.0.1:70000", 48, "unchanged"},
+        {"127.0.0.1:port", 48, "unchanged"},
+        {"127.0.0.1:70000", 48, "unchanged"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.field);

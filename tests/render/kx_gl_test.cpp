@@ -102,7 +102,8 @@ TEST_F(GlTest, WindowsStepsAskInOrderAndSetTheSwapFlag) {
         {"GL_ARB_framebuffer_object WGL_EXT_swap_control WGL_ARB_pixel_format", 1, true,
          "WGL_EXT_swap_control is supported. VSync can be configured.\n<wglSwapIntervalEXT>",
          "<wglChoosePixelFormatARB>WGL ChoosePixelFormat is supported\n"},
-        {"GL_ARB_framebuffer_object", 0, false, "WGL_EXT_swap_control is NOT supported. VSync can NOT be configured.\n",
+        {"GL_ARB_framebuffer_object", 0, false,
+         "WGL_EXT_swap_control is NOT supported. VSync can NOT be configured.\n",
          "WGL ChoosePixelFormat is NOT supported \n"},
     };
     const std::string multitexture =
@@ -133,6 +134,8 @@ TEST_F(GlTest, WindowsStepsAskInOrderAndSetTheSwapFlag) {
 TEST(GlProcAddress, FailureValuesOfWglBecomeNull) {
     for (intptr_t answer : {0, 1, 2, 3, -1, 4, -2, 0x7ff6a000})  // 0..3 and -1 are the failure values
         EXPECT_EQ(reinterpret_cast<intptr_t>(kx_gl_proc_or_null(reinterpret_cast<void*>(answer))),
-                  answer >= 0 && answer <= 3 ? 0 : answer == -1 ? 0 : answer)
+                  answer >= 0 && answer <= 3 ? 0
+                  : answer == -1             ? 0
+                                             : answer)
             << answer;
 }

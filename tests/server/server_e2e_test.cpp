@@ -75,15 +75,17 @@ TEST(ServerProgram, OptionsPortTakenVisitorsLoadAndStop) {
         EXPECT_TRUE(net_wait([&] { return kx_netman_poll(&nm), nm.users.count > 0; }));
         EXPECT_EQ(nm.id, 17u + round);
         EXPECT_STREQ(nm.server_name, "E2E Server");
-        const std::string who = "id " + std::to_string(17 + round) + " \"visitor" + std::to_string(round) + "\"";
+        const std::string who =
+            "id " + std::to_string(17 + round) + " \"visitor" + std::to_string(round) + "\"";
         EXPECT_TRUE(probe_expect(&server, "joined: " + who + " (1 users)\n")) << server.output;
         kx_netman_disconnect(&nm, KX_NETMAN_REASON_LEFT, 0);
         kx_netman_term(&nm);
         EXPECT_TRUE(probe_expect(&server, "left: " + who + " (0 users)\n")) << server.output;
     }
 
-    std::tie(status, out) = run("ironvale-loadgen", {"--port", std::to_string(port), "--clients", "4",
-                                                     "--seconds", "2", "--events", "5", "--texts", "10", "--json"});
+    std::tie(status, out) =
+        run("ironvale-loadgen", {"--port", std::to_string(port), "--clients", "4", "--seconds", "2",
+                                 "--events", "5", "--texts", "10", "--json"});
     EXPECT_EQ(status, 0) << out;
     EXPECT_NE(out.find("\"all_joined\": true"), std::string::npos) << out;
     EXPECT_EQ(out.find("\"recv_msgs_per_s\": 0.0,"), std::string::npos) << out;
