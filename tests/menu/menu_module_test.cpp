@@ -29,6 +29,7 @@ namespace {
 
 kx_netman_t netman;
 uint64_t now = 100000;
+using ints = std::vector<int>;
 std::vector<std::string> labels;
 std::vector<int> aniso;
 
@@ -115,9 +116,7 @@ TEST_F(Menu, StartsOnTheMainMenuWithTheTouchControlsHidden) {
 // rest worked out from the two style tables.
 TEST_F(Menu, MainToOptionsAndBackAnimatesBothScreens) {
     game_menu_options();
-    EXPECT_EQ(game_menu.current, 27);
-    EXPECT_EQ(game_menu.timer.duration, 310);
-    EXPECT_EQ(game_menu.timer.id, 150027);
+    EXPECT_EQ((ints{game_menu.current, game_menu.timer.duration, game_menu.timer.id}), (ints{27, 310, 150027}));
     EXPECT_EQ(screens_shown(), (std::vector<int>{15, 27}));
     EXPECT_TRUE(locked(15) && locked(27));
     EXPECT_EQ(modifier(15), (modifier_t{0, 0, 1, 1}));
@@ -157,10 +156,7 @@ TEST_F(Menu, PauseThenOptionsThenBackReturnsToPause) {
     EXPECT_EQ(game_menu.current, 40);
     EXPECT_EQ(screens_shown(), std::vector<int>{40});
     game_menu_resume();
-    EXPECT_EQ(game_world.game_mode, 3);
-    EXPECT_EQ(kx_app.cursor_locked, 1);
-    EXPECT_EQ(kx_app.lock_x, 512);
-    EXPECT_EQ(kx_app.lock_y, 300);
+    EXPECT_EQ((ints{game_world.game_mode, kx_app.cursor_locked, kx_app.lock_x, kx_app.lock_y}), (ints{3, 1, 512, 300}));
     settle();
     EXPECT_EQ(screens_shown(), std::vector<int>{71});
 }
@@ -174,8 +170,7 @@ TEST_F(Menu, ATransitionStartedDuringAnotherFinishesTheFirst) {
     EXPECT_FALSE(locked(15));
     EXPECT_EQ(modifier(27), (modifier_t{0, 0, 1, 1}));
     EXPECT_EQ(modifier(48), (modifier_t{0, 0, 0.5f, 0}));
-    EXPECT_EQ(game_menu.timer.id, 270048);
-    EXPECT_EQ(kx_app.timer_count, 1u);
+    EXPECT_EQ((ints{game_menu.timer.id, static_cast<int>(kx_app.timer_count)}), (ints{270048, 1}));
     settle();
     EXPECT_EQ(screens_shown(), std::vector<int>{48});
 }
@@ -259,10 +254,8 @@ TEST_F(Menu, LanguageSwitchedTwiceLoadsRussianThenEnglish) {
 TEST_F(Menu, DownThenReturnStartsASinglePlayerGame) {
     kx_gui_key(KX_KEY_DOWN, game_menu.current);
     kx_gui_key(KX_KEY_RETURN, game_menu.current);
-    EXPECT_EQ(game_menu.current, 71);
-    EXPECT_EQ(game_world.game_mode, 3);
-    EXPECT_EQ(game_world.multiplayer, 0);
-    EXPECT_EQ(game_world.player->lives, 9);
+    EXPECT_EQ((ints{game_menu.current, game_world.game_mode, game_world.multiplayer, game_world.player->lives}),
+              (ints{71, 3, 0, 9}));
     EXPECT_EQ(labels, (std::vector<std::string>{"Alice", "Bob", "Dave", "Eve", "Bot4", "Bot5", "Bot6", "Bot7",
                                                 "Bot8", "Bot9", "Bot10", "Bot11"}));
     EXPECT_EQ(kx_app.cursor_locked, 1);
@@ -314,10 +307,8 @@ TEST_F(Menu, OptionsFollowTheirBoxes) {
             kx_gui_set_hover(i);
             kx_gui_activate();
         }
-        EXPECT_EQ(ms_enabled, pass);
-        EXPECT_EQ(game_world.mouse_invert, pass);
-        EXPECT_EQ(game_menu.anisotropy, pass);
-        EXPECT_EQ((kx_gui.items[31].flags & KX_GUI_CHECKED) != 0, pass == 1);
+        const int checked = (kx_gui.items[31].flags & KX_GUI_CHECKED) != 0;
+        EXPECT_EQ((ints{ms_enabled, game_world.mouse_invert, game_menu.anisotropy, checked}), ints(4, pass));
     }
     EXPECT_EQ(aniso, (std::vector<int>{4, 1}));
     EXPECT_NE(fbo_main.fbo, 0u);
@@ -368,14 +359,9 @@ TEST_F(Menu, ServerFieldShowsOnlyOnTheMultiplayerScreenAndTabMovesTyping) {
     game_menu_server_update();
     EXPECT_FALSE(shown(114)) << "not during the transition";
     settle();
-    EXPECT_TRUE(shown(114));
-    EXPECT_EQ(game_menu_server_typing_item(), 50);
-    EXPECT_TRUE(blinks(50));
-    EXPECT_FALSE(blinks(114));
+    EXPECT_EQ((ints{shown(114), game_menu_server_typing_item(), blinks(50), blinks(114)}), (ints{1, 50, 1, 0}));
     game_menu_server_tab();
-    EXPECT_EQ(game_menu_server_typing_item(), 114);
-    EXPECT_FALSE(blinks(50));
-    EXPECT_TRUE(blinks(114));
+    EXPECT_EQ((ints{game_menu_server_typing_item(), blinks(50), blinks(114)}), (ints{114, 0, 1}));
     EXPECT_EQ(game_menu_server_click(51), 0);
     EXPECT_EQ(game_menu_server_typing_item(), 114);
     EXPECT_EQ(game_menu_server_click(50), 1);
