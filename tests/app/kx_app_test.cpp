@@ -130,8 +130,7 @@ TEST(AppCore, FpsReachesTheTitleOnlyAfterHalfASecond) {
         kxAppLoopCountFrame();  // a pass that drew a frame counts twice
     }
     EXPECT_EQ(kx_app.dt, 16);
-    EXPECT_EQ(kxAppLoopPassBegin(100500), 0);
-    EXPECT_EQ(kxAppLoopPassBegin(100501), 1);
+    EXPECT_EQ((std::vector<int>{kxAppLoopPassBegin(100500), kxAppLoopPassBegin(100501)}), (std::vector<int>{0, 1}));
     EXPECT_FLOAT_EQ(kx_app.fps, 62.0f);
     EXPECT_STREQ(kx_app.title, "1024x600, 62 fps");
 }
@@ -227,10 +226,8 @@ TEST(Flags, EachSetIsTakenOnceAndBadIndicesOrAFreedTableAreIgnored) {
     EXPECT_EQ((std::vector<int>{kx_flags.any, kxFlagsTake(3), kxFlagsTake(-1), kxFlagsTake(16)}),
               (std::vector<int>{0, 0, 0, 0}));
     kxFlagsSet(1);
-    EXPECT_EQ(kx_flags.any, 1);
-    EXPECT_EQ(kxFlagsTake(2), 0);
-    EXPECT_EQ(kxFlagsTake(1), 1);
-    EXPECT_EQ(kxFlagsTake(1), 0);
+    EXPECT_EQ((std::vector<int>{kx_flags.any, kxFlagsTake(2), kxFlagsTake(1), kxFlagsTake(1)}),
+              (std::vector<int>{1, 0, 1, 0}));
     kxFlagsFree();
     kxFlagsSet(1);
     EXPECT_EQ(kxFlagsTake(1), 0);

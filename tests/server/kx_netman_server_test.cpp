@@ -221,9 +221,8 @@ TEST_F(NetmanServer, DatagramsForUnknownIdsOrFromOtherHostsAreIgnored) {
     other.sin_family = AF_INET, other.sin_addr.s_addr = htonl(0x7F000002), other.sin_port = htons(40000);
     bytes_t d = datagram(0x118, u.id, state(u.id, 0, 9));
     EXPECT_EQ(kx_netman_server_handle_udp(&srv, &other, d.data(), d.data() + 16), -1);
-    EXPECT_EQ(ntohs(ud->udp_addr.sin_port), u.udp_port);
-    EXPECT_EQ(ud->frags, 5);
-    EXPECT_EQ(kx_netman_server_count_registered(&srv), 1);
+    EXPECT_EQ((std::vector<int>{ntohs(ud->udp_addr.sin_port), ud->frags, kx_netman_server_count_registered(&srv)}),
+              (std::vector<int>{u.udp_port, 5, 1}));
 }
 
 // The program's loop: a datagram alone is read without a full poll; when the cycle is due the
