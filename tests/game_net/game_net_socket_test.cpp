@@ -2,6 +2,7 @@
 // the exact bytes of the state messages, and connecting as the player sees it.
 #include <fcntl.h>
 
+#include "game/net/game_net_msg.h"
 #include "game/sim/game_tick.h"
 #include "game_net_fixture.h"
 
@@ -105,6 +106,9 @@ TEST_F(GameNetSocket, EventsGoOverTcpTenAtMostAndTheRestFollowNextFrame) {
     for (int i = 0; i < 3; i++) EXPECT_EQ(get16(second, 8 + 60 + 48 * i + 8), i + 11);
     EXPECT_EQ(game_world.events.count, 0);
     EXPECT_EQ(raw_pending(udp), 0);
+    // More than ten events, or fewer than none, make no message at all.
+    uint8_t out[2048];
+    for (int n : {11, -1}) EXPECT_EQ(game_net_build_state(out, sizeof out, 17, 0, 0, 0, 0, {}, {}, n), -1) << n;
 }
 
 TEST_F(GameNetSocket, RefusedConnectShowsConnectionRefused) {
