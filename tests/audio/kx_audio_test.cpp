@@ -289,6 +289,7 @@ TEST(AudioDeath, SourcesAreAsManyAsTheDeviceGives) {
                 const std::string log = testing::internal::GetCapturedStdout();
                 std::fprintf(stderr, "%s\nsources %d next %d played %d", log.c_str(), kx_audio.source_count,
                              kx_audio_next_source(), snd.source);
+                kx_audio_term();
                 std::exit(0);
             },
             testing::ExitedWithCode(0),
