@@ -207,19 +207,25 @@ TEST_F(Text, DrawnMeshesCoverExactlyThePixelsOfTheirLayout) {
     glUniformMatrix4fv(sh->slot[KX_SH_U_MODELVIEW], 1, GL_FALSE, identity.m);
 
     const kx_font_t font = test_font();
-    const std::string text = "hello world";  // right-aligned on (240, 30), wrapped, at scale 2
-    kx_vbo_t mesh;
-    kx_text_build(&mesh, &font, text.c_str(), 1, 2.0f, 60.0f);
+    // "hello world" right-aligned on (240, 30), wrapped, at scale 2; a centred label (scale 1) on (128, 200).
     glClear(GL_COLOR_BUFFER_BIT);
-    glUniform4f(sh->slot[KX_SH_U_POS_MODIF], 240.0f, 30.0f, 1.0f, 1.0f);
-    kx_vbo_draw(&mesh, sh);
-    kx_text_free(&mesh);
     std::vector<uint8_t> image(kSize * kSize * 4), expected(kSize * kSize, 0);  // bottom row first
+    for (const bool label : {false, true}) {
+        const std::string text = label ? "label" : "hello world";
+        const int align = label ? 2 : 1, ax = label ? 128 : 240, ay = label ? 200 : 30;
+        const float scale = label ? 1.0f : 2.0f, wrap = label ? 0.0f : 60.0f;
+        kx_vbo_t mesh;
+        if (label) kx_text_build_label(&mesh, &font, text.c_str(), align);
+        else kx_text_build(&mesh, &font, text.c_str(), align, scale, wrap);
+        glUniform4f(sh->slot[KX_SH_U_POS_MODIF], static_cast<float>(ax), static_cast<float>(ay), 1.0f, 1.0f);
+        kx_vbo_draw(&mesh, sh);
+        kx_text_free(&mesh);
+        for (const auto& q : drawn_quads(lay_out(font, text, align, scale, wrap)))
+            for (int y = int(q.y0 + ay); y < int(q.y1 + ay); y++)
+                for (int x = int(q.x0 + ax); x < int(q.x1 + ax); x++)
+                    expected[(kSize - 1 - y) * kSize + x] = static_cast<uint8_t>(q.byte);
+    }
     test_gl_read_rgba(0, 0, kSize, kSize, image.data());
-    for (const auto& q : drawn_quads(lay_out(font, text, 1, 2.0f, 60.0f)))
-        for (int y = int(q.y0 + 30); y < int(q.y1 + 30); y++)
-            for (int x = int(q.x0 + 240); x < int(q.x1 + 240); x++)
-                expected[(kSize - 1 - y) * kSize + x] = static_cast<uint8_t>(q.byte);
     int wrong = 0;
     for (int i = 0; i < kSize * kSize; i++) wrong += image[i * 4] != expected[i];
     EXPECT_EQ(wrong, 0) << "pixels off the layout";
