@@ -103,6 +103,7 @@ TEST_F(Text, PenAlignmentLineBreaksAndWordWrap) {
         {"a \\bcdefgh", 40, 2, "01111111"},   // a line break forgets the break point
         {"ab ab ab ", 0, 1, "000000"},        // widths below 1.01 mean no wrap
         {"ab ab ab ", 1.5f, 4, "001122"},     // a tiny width breaks at every space
+        {"ab ab ab ", 1.01f, 4, "001122"},    // 1.01 is the least width that wraps
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(&c - cases);
