@@ -365,7 +365,7 @@ TEST_F(Menu, ServerFieldShowsOnlyOnTheMultiplayerScreenAndTabMovesTyping) {
     EXPECT_EQ(game_menu_server_click(51), 0);
     EXPECT_EQ(game_menu_server_typing_item(), 114);
     EXPECT_EQ(game_menu_server_click(50), 1);
-    EXPECT_EQ(game_menu_server_typing_item(), 50);
+    EXPECT_EQ((ints{game_menu_server_typing_item(), blinks(50), blinks(114)}), (ints{50, 1, 0}));
     game_menu_main();
     settle();
     EXPECT_FALSE(shown(114));
