@@ -8,42 +8,29 @@
 #include <set>
 
 TEST(Win32Clock, CounterToMilliseconds) {
-    struct row {
+    // 100 days of a 3 GHz counter: counter * 1000 would pass 2^64.
+    const struct {
         uint64_t counter, frequency, want_ms;
-    };
-    const row rows[] = {
-        {.counter = 0, .frequency = 10'000'000, .want_ms = 0},
-        {.counter = 12'345'678, .frequency = 10'000'000, .want_ms = 1'234},
-        {.counter = 2'999'999, .frequency = 3'000'000, .want_ms = 999},
-        // 100 days of a 3 GHz counter: counter * 1000 would pass 2^64.
-        {.counter = 25'920'000'000'000'000, .frequency = 3'000'000'000, .want_ms = 8'640'000'000},
-        {.counter = 25'920'001'500'000'000, .frequency = 3'000'000'000, .want_ms = 8'640'000'500},
-        {.counter = UINT64_MAX, .frequency = 1'000, .want_ms = UINT64_MAX},
-        {.counter = 5, .frequency = 0, .want_ms = 0},
-    };
-    for (const auto& r : rows) EXPECT_EQ(kx_win32_conv_clock_ms(r.counter, r.frequency), r.want_ms) << r.counter;
+    } rows[] = {{0, 10'000'000, 0},
+                {12'345'678, 10'000'000, 1'234},
+                {2'999'999, 3'000'000, 999},
+                {25'920'000'000'000'000, 3'000'000'000, 8'640'000'000},
+                {25'920'001'500'000'000, 3'000'000'000, 8'640'000'500},
+                {UINT64_MAX, 1'000, UINT64_MAX},
+                {5, 0, 0}};
+    for (const auto& r : rows)
+        EXPECT_EQ(kx_win32_conv_clock_ms(r.counter, r.frequency), r.want_ms) << r.counter;
 }
 
 TEST(Win32Char, TypedCharactersToCodePage1251) {
-    struct row {
+    // The chart below covers 0x80..0xBF; here ASCII, А and я, and characters without a code (é, just
+    // outside А..я, CJK, a surrogate half).
+    const struct {
         unsigned int utf16;
         int want;
-    };
-    const row rows[] = {
-        {.utf16 = 'A', .want = 65},     {.utf16 = 8, .want = 8},         {.utf16 = 13, .want = 13},
-        {.utf16 = 0x7F, .want = 0x7F},  {.utf16 = 0, .want = 0},         {.utf16 = 0x0410, .want = 0xC0},  // А
-        {.utf16 = 0x044F, .want = 0xFF},  // я
-        {.utf16 = 0x0401, .want = 0xA8},  // Ё
-        {.utf16 = 0x0451, .want = 0xB8},  // ё
-        {.utf16 = 0x2116, .want = 0xB9},  // №
-        {.utf16 = 0x20AC, .want = 0x88},  // €
-        {.utf16 = 0x0402, .want = 0x80},  // Ђ, first of the table
-        {.utf16 = 0x0457, .want = 0xBF},  // ї, last of the table
-        {.utf16 = 0x00A0, .want = 0xA0},  // no-break space
-        {.utf16 = 0x0080, .want = 0},     {.utf16 = 0x00E9, .want = 0},      // é has no code
-        {.utf16 = 0x040D, .want = 0},     {.utf16 = 0x0450, .want = 0},      // just outside А..я
-        {.utf16 = 0x4E2D, .want = 0},     {.utf16 = 0xD83D, .want = 0},      // CJK, a surrogate half
-    };
+    } rows[] = {{'A', 65},      {8, 8},         {13, 13},    {0x7F, 0x7F}, {0, 0},
+                {0x0410, 0xC0}, {0x044F, 0xFF}, {0x0080, 0}, {0x00E9, 0},  {0x040D, 0},
+                {0x0450, 0},    {0x4E2D, 0},    {0xD83D, 0}};
     for (const auto& r : rows) EXPECT_EQ(kx_win32_conv_cp1251(r.utf16), r.want) << std::hex << r.utf16;
 }
 

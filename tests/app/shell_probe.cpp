@@ -1,11 +1,13 @@
 // Runs the start sequence of ironvale-x11 and prints every callback ("cb <slot> <args>"), line-buffered,
 // so a test can follow what the X11 shell dispatched. Options: --frames (print every OnProcess),
-// --lock (draw every pass, lock the cursor on the first frame), --quit-at-first-process, --title <text>.
+// --lock (draw every pass, lock the cursor on the first frame), --quit-at-first-process, --title <text>,
+// --size <w> <h> (asked for on the first frame).
 #include <GL/gl.h>
 #include <unistd.h>
 
 #include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "engine/app/kx_app.h"
@@ -14,7 +16,7 @@
 
 namespace {
 
-int opt_frames = 0, opt_lock = 0, opt_quit_first = 0, frames = 0;
+int opt_frames = 0, opt_lock = 0, opt_quit_first = 0, frames = 0, size_w = -1, size_h = -1;
 
 void on_init_display() {
     char cwd[PATH_MAX] = "";
@@ -35,6 +37,7 @@ void on_init_display() {
 void on_process() {
     if (++frames == 1 || opt_frames) std::printf("cb OnProcess %d\n", frames);
     if (opt_lock && frames == 1) kxAppLockCursor(512, 300);
+    if (size_w >= 0 && frames == 1) kxAppSetWindowSize(size_w, size_h);
     if (opt_quit_first) kxAppQuit();
     kxAppSwapBuffers();
 }
@@ -49,6 +52,8 @@ int main(int argc, char** argv) {
         opt_lock |= !std::strcmp(argv[i], "--lock");
         opt_quit_first |= !std::strcmp(argv[i], "--quit-at-first-process");
         if (!std::strcmp(argv[i], "--title") && i + 1 < argc) title = argv[++i];
+        if (!std::strcmp(argv[i], "--size") && i + 2 < argc)
+            size_w = std::atoi(argv[++i]), size_h = std::atoi(argv[++i]);
     }
     kxLog("%s\n", "main start");
     kxAppZero();

@@ -16,7 +16,7 @@
 #include <string>
 #include <thread>
 
-#include "probe_run.h"
+#include "support/probe_run.h"
 
 namespace fs = std::filesystem;
 
@@ -209,9 +209,14 @@ TEST_F(Shell, LockedPointerGivesMouseLookDeltasAndNoPointerCallbacks) {
         EXPECT_EQ(child.output.find(absent, locked_at), std::string::npos) << child.output.substr(locked_at);
 }
 
+// Also: without assets beside it the program says so and stays in its bin folder, and a
+// window size without area is ignored.
 TEST_F(Shell, OnlyANewSizeReachesTheGameAndTitlesAreCutAtThirtyOneCharacters) {
-    start({"--title", "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789xyz"});
-    EXPECT_NE(child.output.find("title=<ABCDEFGHIJKLMNOPQRSTUVWXYZ01234>"), std::string::npos)
+    fs::remove_all(dir / long_dir / "assets");
+    start({"--title", "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789xyz", "--size", "0", "600"});
+    const std::string bin = fs::canonical(dir / long_dir / "bin").string();
+    EXPECT_TRUE(in_order(child.output, {"No asset directory found beside the program. \n",
+                                        "title=<ABCDEFGHIJKLMNOPQRSTUVWXYZ01234> cwd=<" + bin + ">"}))
         << child.output;
     XResizeWindow(xd, win, 1024, 600);
     XResizeWindow(xd, win, 800, 600);
@@ -219,6 +224,7 @@ TEST_F(Shell, OnlyANewSizeReachesTheGameAndTitlesAreCutAtThirtyOneCharacters) {
     expect(
         "updating size (800, 600), em=5.50, orient=1 \ncb OnResize 800 600 viewport=0 0 800 600\nDone. \n");
     EXPECT_EQ(child.output.find("cb OnResize 1024 600"), std::string::npos);
+    EXPECT_EQ(child.output.find("X error"), std::string::npos) << child.output;
 }
 
 }  // namespace

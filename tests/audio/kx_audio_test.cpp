@@ -16,6 +16,7 @@
 #include <fstream>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "engine/audio/kx_sound.h"
@@ -115,26 +116,13 @@ TEST_F(Audio, RecordsSourcesAndBuffersAfterInitLoadPlayAndTerm) {
         int first_source, rotation[2];                        // where the rotating plays land
     } cases[] = {
         // clang-format off
-        {.format_index = 1, .freq_index = 1, .first = 1, .channels = 1, .rate = 44100,
-         .format = AL_FORMAT_MONO16, .freq = 22050, .bits = 16, .al_channels = 1, .frame_bytes = 2,
-         .first_source = 1, .rotation = {2, 3}},
-        {.format_index = 0, .freq_index = 2, .first = 3, .channels = 1, .rate = 22050,
-         .format = AL_FORMAT_MONO8, .freq = 44100, .bits = 8, .al_channels = 1, .frame_bytes = 1,
-         .first_source = 3, .rotation = {4, 5}},
-        {.format_index = 1, .freq_index = 0, .first = 0, .channels = 2, .rate = 11025,
-         .format = AL_FORMAT_STEREO16, .freq = 11025, .bits = 16, .al_channels = 2, .frame_bytes = 4,
-         .first_source = 0, .rotation = {1, 2}},
-        // Three channels are mixed down to one.
-        {.format_index = 1, .freq_index = 1, .first = 1, .channels = 3, .rate = 22050,
-         .format = AL_FORMAT_MONO16, .freq = 22050, .bits = 16, .al_channels = 1, .frame_bytes = 2,
-         .first_source = 1, .rotation = {2, 3}},
+        {1, 1, 1, 1, 44100,  AL_FORMAT_MONO16,   22050, 16, 1, 2, 1, {2, 3}},
+        {0, 2, 3, 1, 22050,  AL_FORMAT_MONO8,    44100, 8,  1, 1, 3, {4, 5}},
+        {1, 0, 0, 2, 11025,  AL_FORMAT_STEREO16, 11025, 16, 2, 4, 0, {1, 2}},
+        {1, 1, 1, 3, 22050,  AL_FORMAT_MONO16,   22050, 16, 1, 2, 1, {2, 3}},  // three channels mixed to one
         // Indices out of range are held to the nearest valid one.
-        {.format_index = 7, .freq_index = -2, .first = 40, .channels = 1, .rate = 22050,
-         .format = AL_FORMAT_MONO16, .freq = 11025, .bits = 16, .al_channels = 1, .frame_bytes = 2,
-         .first_source = 31, .rotation = {31, 31}},
-        {.format_index = -1, .freq_index = 7, .first = -5, .channels = 1, .rate = 22050,
-         .format = AL_FORMAT_MONO8, .freq = 44100, .bits = 8, .al_channels = 1, .frame_bytes = 1,
-         .first_source = 0, .rotation = {1, 2}},
+        {7, -2, 40, 1, 22050, AL_FORMAT_MONO16,  11025, 16, 1, 2, 31, {31, 31}},
+        {-1, 7, -5, 1, 22050, AL_FORMAT_MONO8,   44100, 8,  1, 1, 0, {1, 2}},
         // clang-format on
     };
     for (const auto& c : cases) {
@@ -188,9 +176,20 @@ TEST_F(Audio, RecordsSourcesAndBuffersAfterInitLoadPlayAndTerm) {
         kx_sound_play_ex(&snd, 0, -1, 0.5f);
         EXPECT_EQ(snd.source, c.rotation[1]);
         EXPECT_EQ(source_state(c.rotation[1]), (std::vector<float>{1, AL_FALSE, 0.5f}));
-        // A source index past the table plays nothing anywhere.
+        // A source index past the table plays nothing anywhere and asks nothing of OpenAL.
+        alGetError();
         kx_sound_play_ex(&snd, 0, 32, 0.75f);
+        EXPECT_EQ(alGetError(), AL_NO_ERROR);
         for (int i = 0; i < 32; i++) EXPECT_NE(source_state(i)[2], 0.75f) << i;
+        // The decoded samples: 0.25 of full scale on every channel, three channels mixed into one.
+        std::vector<int16_t> pcm;
+        int dec_channels = 0, dec_rate = 0;
+        testing::internal::CaptureStdout();
+        ASSERT_EQ(kx_sound_decode_ogg(std::fopen(path.c_str(), "rb"), &pcm, &dec_channels, &dec_rate), 1);
+        testing::internal::GetCapturedStdout();
+        ASSERT_EQ(pcm.size(), static_cast<size_t>(frames * c.al_channels));
+        EXPECT_EQ(std::tuple(dec_channels, dec_rate), std::tuple(c.al_channels, c.rate));
+        EXPECT_NEAR(pcm[pcm.size() / 2], 8192, 300);
 
         // Unloading one sound deletes its buffer wherever it is attached and leaves another playing.
         kx_sound_t other{};
@@ -266,6 +265,38 @@ TEST_F(Audio, ExplicitSourceCutsOnlyItsOwnSound) {
     EXPECT_NEAR(w.pitch(0, left_end - kRate / 15, left_end), 2000.0, 60.0) << "C is what ended there";
     EXPECT_NEAR(w.pitch(0, left_end - kRate / 2, left_end - kRate / 6), 400.0, 12.0) << "A before C";
     EXPECT_NEAR(w.pitch(1, left_end + kRate / 20, n - kRate / 20), 900.0, 27.0) << "B plays on";
+}
+
+// Each case in a fresh process (OpenAL Soft reads its configuration once): without a device
+// the source count runs down to 0 and plays do nothing; a device of 16 sources gives 16.
+TEST(AudioDeath, SourcesAreAsManyAsTheDeviceGives) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const fs::path conf = fs::temp_directory_path() / "ironvale_16_sources.conf";  // the child writes it too
+    std::ofstream(conf) << "[general]\nsources = 16\n";
+    for (const auto& [driver, count, line] :
+         {std::tuple("no-such-driver", 0,
+                     "FATAL ERROR: Can't create audio sources. \nAUDIO: OpenAL has been "
+                     "initialized, sources count = 0 \nAUDIO: max sources: mono=0, stereo=0"),
+          std::tuple("null", 16, "alGetError\\(\\)=")}) {
+        EXPECT_EXIT(
+            {
+                setenv("ALSOFT_CONF", conf.c_str(), 1);
+                setenv("ALSOFT_DRIVERS", driver, 1);
+                testing::internal::CaptureStdout();
+                kx_audio_init(1, 1, 1);
+                kx_sound_t snd{};
+                kx_sound_play(&snd);
+                const std::string log = testing::internal::GetCapturedStdout();
+                std::fprintf(stderr, "%s\nsources %d next %d played %d", log.c_str(), kx_audio.source_count,
+                             kx_audio_next_source(), snd.source);
+                kx_audio_term();
+                std::exit(0);
+            },
+            testing::ExitedWithCode(0),
+            std::string(line) + "(.|\n)*sources " + std::to_string(count) + " next " +
+                (count ? "3 played 2" : "-1 played -1"));
+    }
+    fs::remove(conf);
 }
 
 TEST(AudioDeath, MissingFileEndsTheProgramWithStatusOne) {

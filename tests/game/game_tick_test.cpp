@@ -37,18 +37,13 @@ TEST_F(GameTick, FrameSendsTheStateOnTimeOrAtOnceForEventsAndClearsTheChat) {
         int multiplayer, connected, send_timer, events, chat_timer, dt;
         int sends, send_after, clears, chat_after, ticks;
     } cases[] = {
-        {.multiplayer = 1, .connected = 1, .send_timer = 70, .events = 0, .chat_timer = 100, .dt = 10,
-         .sends = 0, .send_after = 60, .clears = 0, .chat_after = 90, .ticks = 0},
-        {.multiplayer = 1, .connected = 1, .send_timer = 10, .events = 0, .chat_timer = 10, .dt = 10,
-         .sends = 1, .send_after = 50, .clears = 0, .chat_after = 0, .ticks = 0},
-        {.multiplayer = 1, .connected = 1, .send_timer = 11, .events = 0, .chat_timer = 9, .dt = 10,
-         .sends = 0, .send_after = 1, .clears = 1, .chat_after = 0, .ticks = 0},
-        {.multiplayer = 1, .connected = 1, .send_timer = 40, .events = 1, .chat_timer = 0, .dt = 5,
-         .sends = 1, .send_after = 50, .clears = 1, .chat_after = 0, .ticks = 0},
-        {.multiplayer = 1, .connected = 0, .send_timer = 10, .events = 1, .chat_timer = 500, .dt = 25,
-         .sends = 0, .send_after = 10, .clears = 0, .chat_after = 475, .ticks = 2},
-        {.multiplayer = 0, .connected = 1, .send_timer = 10, .events = 1, .chat_timer = 500, .dt = 16,
-         .sends = 0, .send_after = 10, .clears = 0, .chat_after = 484, .ticks = 1},
+        // multiplayer, connected, send timer, events, chat timer, dt -> sends, send timer, clears, chat timer, ticks
+        {1, 1, 70, 0, 100, 10,  0, 60, 0, 90, 0},
+        {1, 1, 10, 0, 10, 10,   1, 50, 0, 0, 0},
+        {1, 1, 11, 0, 9, 10,    0, 1, 1, 0, 0},
+        {1, 1, 40, 1, 0, 5,     1, 50, 1, 0, 0},
+        {1, 0, 10, 1, 500, 25,  0, 10, 0, 475, 2},
+        {0, 1, 10, 1, 500, 16,  0, 10, 0, 484, 1},
     };
     // clang-format on
     for (auto& c : cases) {
@@ -109,12 +104,11 @@ TEST_F(GameTick, HudModeLineRemainingAndLivesLine) {
         int free_camera, ai_off, debug;
         const char* line;
     } modes[] = {
-        {.free_camera = 0, .ai_off = 0, .debug = 0, .line = "\n\n"},
-        {.free_camera = 1, .ai_off = 0, .debug = 0, .line = "[Free Camera Mode]\n\n"},
-        {.free_camera = 0, .ai_off = 1, .debug = 0, .line = "\n[Shooting A.I. Disabled]\n"},
-        {.free_camera = 0, .ai_off = 0, .debug = 1, .line = "\n\n[Debug drawing mode]"},
-        {.free_camera = 1, .ai_off = 1, .debug = 1,
-         .line = "[Free Camera Mode]\n[Shooting A.I. Disabled]\n[Debug drawing mode]"},
+        {0, 0, 0, "\n\n"},
+        {1, 0, 0, "[Free Camera Mode]\n\n"},
+        {0, 1, 0, "\n[Shooting A.I. Disabled]\n"},
+        {0, 0, 1, "\n\n[Debug drawing mode]"},
+        {1, 1, 1, "[Free Camera Mode]\n[Shooting A.I. Disabled]\n[Debug drawing mode]"},
     };
     // clang-format on
     for (auto& m : modes) {

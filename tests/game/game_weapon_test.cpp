@@ -110,14 +110,14 @@ TEST_F(GameWeapon, SwitchAndReloadRules) {
         int weapon, ammo, switch_timer, key;
         ints want;  // weapon, ammo, switch_timer, cooldown, reload sounds
     } cases[] = {
-        {.weapon = 1, .ammo = 18, .switch_timer = 0, .key = GAME_WKEY_RELOAD, .want = {1, 18, 0, 0, 0}},
-        {.weapon = 1, .ammo = 17, .switch_timer = 0, .key = GAME_WKEY_RELOAD, .want = {1, 18, 60, 15, 1}},
-        {.weapon = 1, .ammo = 5, .switch_timer = 30, .key = GAME_WKEY_RELOAD, .want = {1, 5, 30, 0, 0}},
-        {.weapon = 0, .ammo = 3, .switch_timer = 0, .key = GAME_WKEY_RELOAD, .want = {0, 3, 0, 0, 0}},
-        {.weapon = 0, .ammo = 3, .switch_timer = 0, .key = GAME_WKEY_SPREAD_GUN, .want = {0, 18, 0, 0, 0}},
-        {.weapon = 0, .ammo = 3, .switch_timer = 0, .key = GAME_WKEY_OTHER, .want = {1, 18, 60, 15, 0}},
-        {.weapon = 1, .ammo = 3, .switch_timer = 0, .key = GAME_WKEY_OTHER, .want = {0, 18, 60, 15, 0}},
-        {.weapon = 0, .ammo = 3, .switch_timer = 0, .key = GAME_WKEY_MACHINE_GUN, .want = {1, 18, 60, 15, 0}},
+        {1, 18, 0,  GAME_WKEY_RELOAD,      {1, 18, 0, 0, 0}},
+        {1, 17, 0,  GAME_WKEY_RELOAD,      {1, 18, 60, 15, 1}},
+        {1, 5,  30, GAME_WKEY_RELOAD,      {1, 5, 30, 0, 0}},
+        {0, 3,  0,  GAME_WKEY_RELOAD,      {0, 3, 0, 0, 0}},
+        {0, 3,  0,  GAME_WKEY_SPREAD_GUN,  {0, 18, 0, 0, 0}},
+        {0, 3,  0,  GAME_WKEY_OTHER,       {1, 18, 60, 15, 0}},
+        {1, 3,  0,  GAME_WKEY_OTHER,       {0, 18, 60, 15, 0}},
+        {0, 3,  0,  GAME_WKEY_MACHINE_GUN, {1, 18, 60, 15, 0}},
     };
     // clang-format on
     game_obj_t* p = game_obj(0);

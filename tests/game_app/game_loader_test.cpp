@@ -8,6 +8,7 @@
 #include <atomic>
 #include <chrono>
 #include <thread>
+#include <vector>
 
 #include "engine/app/kx_app.h"
 #include "engine/render/kx_gl.h"
@@ -34,10 +35,9 @@ TEST(GameLoader, StagesHandOverThroughTheFlags) {
     EXPECT_EQ(loader_stage, 0);
     ASSERT_TRUE(take_flag(1));
     // Stage 0 has switched to the menus and finished its report.
-    EXPECT_EQ(game_loader_mode(), 0);
-    EXPECT_EQ(loader_progress.load(), 100);
-    EXPECT_EQ(loader_active.load(), 0);
-    EXPECT_EQ(kxFlagsTake(2), 0);
+    EXPECT_EQ(
+        (std::vector<int>{game_loader_mode(), loader_progress.load(), loader_active.load(), kxFlagsTake(2)}),
+        (std::vector<int>{0, 100, 0, 0}));
 
     game_loader_start(1);
     EXPECT_EQ(loader_stage, 1);
@@ -69,12 +69,10 @@ TEST(GameLoader, MailboxMakesTexturesAndBuffersOnTheMainThread) {
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
     worker.join();
-    EXPECT_EQ(served.load(), 3);
-    EXPECT_NE(from_pixels, 0u);
-    EXPECT_EQ(glIsTexture(from_pixels), GL_TRUE);
-    EXPECT_EQ(from_file, 0u) << "a missing file gives texture 0";
-    EXPECT_EQ(mesh.count, 3u);
-    EXPECT_NE(mesh.buffer, 0u);
+    // A missing file gives texture 0.
+    EXPECT_EQ((std::vector<unsigned>{static_cast<unsigned>(served.load()), glIsTexture(from_pixels),
+                                     from_file, mesh.count, mesh.buffer != 0}),
+              (std::vector<unsigned>{3, GL_TRUE, 0, 3, 1}));
     kx_vbo_destroy(&mesh);
     glDeleteTextures(1, &from_pixels);
     test_gl_close();

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "engine/app/kx_app.h"
 #include "engine/gui/kx_gui.h"
@@ -48,8 +49,7 @@ TEST(GameMatch, SinglePlayerRunsToGameOver) {
     game_on_key_down(KX_KEY_DOWN, 1);
     game_on_key_down(KX_KEY_RETURN, 1);
     ASSERT_EQ(game_world.game_mode, 3) << "Down, Return on the main menu starts a game";
-    EXPECT_EQ(game_menu.current, 71);
-    EXPECT_EQ(game_world.bots_alive, 4);
+    EXPECT_EQ((std::vector<int>{game_menu.current, game_world.bots_alive}), (std::vector<int>{71, 4}));
     // One life instead of nine keeps the run short; the bots still have to find and kill.
     game_world.player->lives = 1;
 
@@ -59,10 +59,10 @@ TEST(GameMatch, SinglePlayerRunsToGameOver) {
         frame(1000);
         frames++;
     }
-    EXPECT_EQ(game_world.game_mode, 0) << "no game over after " << frames << " frames";
-    EXPECT_EQ(game_world.player->lives, 0);
+    EXPECT_EQ((std::vector<int>{game_world.game_mode, game_world.player->lives, game_menu.current}),
+              (std::vector<int>{0, 0, 44}))
+        << "no game over after " << frames << " frames";
     EXPECT_LE(game_world.player->health, 0);
-    EXPECT_EQ(game_menu.current, 44);
     EXPECT_FALSE(kx_gui_is_hidden(44)) << "the end-of-game screen shows";
     frame(10);  // drawn as a menu frame
 

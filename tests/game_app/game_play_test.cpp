@@ -11,19 +11,19 @@
 #include <X11/keysym.h>
 // clang-format on
 
-#include <chrono>
 #include <algorithm>
+#include <chrono>
 #include <cmath>
-#include <cstring>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "app/probe_run.h"
 #include "game_app/screen_shot.h"
+#include "support/probe_run.h"
 
 namespace fs = std::filesystem;
 
@@ -51,7 +51,8 @@ class GamePlay : public ::testing::Test {
     void SetUp() override {
         fs::remove_all(dir);
         fs::create_directories(dir);
-        std::ofstream(dir / "alsoft.conf") << "[wave]\nfile = " << wave.string() << "\n";
+        std::ofstream(dir / "alsoft.conf")
+            << "[general]\nsample-type = int16\n[wave]\nfile = " << wave.string() << "\n";
         setenv("ALSOFT_CONF", (dir / "alsoft.conf").c_str(), 1);
         setenv("ALSOFT_DRIVERS", "wave", 1);
         setenv("LIBGL_ALWAYS_SOFTWARE", "1", 1);

@@ -1,7 +1,6 @@
 #include "game_app/screen_shot.h"
 
 #include <X11/Xutil.h>
-#include <png.h>
 
 #include <cmath>
 #include <cstdint>
@@ -10,6 +9,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+
+#include "tools/assetgen/ag_image.h"
 
 rgb_t shot_t::mean(int x1, int y1, int x2, int y2) const {
     rgb_t m{0, 0, 0};
@@ -57,23 +58,10 @@ shot_t screen_shot(Display* xd, Window win) {
 bool screen_shot_save(const shot_t& s, const std::string& path) {
     std::error_code ec;
     std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f || s.width == 0) {
-        if (f) std::fclose(f);
-        return false;
-    }
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png_create_info_struct(png);
-    png_init_io(png, f);
-    png_set_IHDR(png, info, s.width, s.height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    for (int y = 0; y < s.height; y++)
-        png_write_row(png, const_cast<png_bytep>(&s.rgb[static_cast<size_t>(y) * s.width * 3]));
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    std::fclose(f);
-    return true;
+    if (s.width == 0) return false;
+    ag_image_t img = ag_image_make(s.width, s.height, 3);
+    img.pixels.assign(s.rgb.begin(), s.rgb.end());
+    return ag_png_write(path.c_str(), img) == 0;
 }
 
 double wave_t::rms_ms(double from_ms, double to_ms) const {
@@ -95,34 +83,15 @@ wave_t wave_read(const std::string& path) {
     auto u16 = [&](size_t at) { return at + 2 <= d.size() ? d[at] | d[at + 1] << 8 : 0; };
     auto u32 = [&](size_t at) { return at + 4 <= d.size() ? static_cast<uint32_t>(u16(at) | u16(at + 2) << 16) : 0u; };
     if (d.size() < 12 || std::memcmp(d.data(), "RIFF", 4) || std::memcmp(d.data() + 8, "WAVE", 4)) return w;
-    int format = 0, bits = 0;
     for (size_t at = 12; at + 8 <= d.size();) {
         const uint32_t len = u32(at + 4);
         const size_t body = at + 8;
         if (!std::memcmp(&d[at], "fmt ", 4)) {
-            format = u16(body), w.channels = u16(body + 2), w.rate = static_cast<int>(u32(body + 4));
-            bits = u16(body + 14);
-            if (format == 0xFFFE) format = u16(body + 24);  // extensible: the sub-format's first word
+            w.channels = u16(body + 2), w.rate = u16(body + 14) == 16 ? static_cast<int>(u32(body + 4)) : 0;
         } else if (!std::memcmp(&d[at], "data", 4)) {
             // The writer fills the length in at the end; a run cut short leaves it open.
             const size_t end = (len == 0 || body + len > d.size()) ? d.size() : body + len;
-            const int bytes = bits / 8;
-            for (size_t p = body; bytes > 0 && p + bytes <= end; p += bytes) {
-                float v = 0;
-                if (format == 3 && bits == 32) {
-                    uint32_t raw = u32(p);
-                    float f;
-                    std::memcpy(&f, &raw, 4);
-                    v = f * 32767.0f;
-                } else if (bits == 16) {
-                    v = static_cast<int16_t>(u16(p));
-                } else if (bits == 8) {
-                    v = (d[p] - 128) * 256.0f;
-                } else if (bits == 32) {
-                    v = static_cast<int32_t>(u32(p)) / 65536.0f;
-                }
-                w.samples.push_back(v);
-            }
+            for (size_t p = body; p + 2 <= end; p += 2) w.samples.push_back(static_cast<int16_t>(u16(p)));
             return w;
         }
         at = body + len + (len & 1);

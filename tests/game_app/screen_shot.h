@@ -1,6 +1,6 @@
 // What the tests look at and listen to: a window's pixels read through Xlib (saved
 // as PNG for people), and a wave file written by OpenAL Soft's wave backend.
-// Depends on Xlib, libpng.
+// Depends on Xlib, ag_image.
 #pragma once
 
 #include <X11/Xlib.h>
@@ -33,5 +33,5 @@ struct wave_t {
     double rms_ms(double from_ms, double to_ms) const;
 };
 
-// Read a PCM (8, 16, 32-bit) or float wave file; rate 0 when unreadable.
+// Read a 16-bit PCM wave file; rate 0 when unreadable or of another sample size.
 wave_t wave_read(const std::string& path);

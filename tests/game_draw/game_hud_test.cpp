@@ -53,14 +53,14 @@ TEST(GameHud, HealthBarColumnAndBlink) {
         float y1 = 0, v1 = 0, u1 = 0;
     };
     const row_t rows[] = {
-        {.health = 60, .dead = 0, .time = 128, .bar_drawn = 1, .y1 = 492, .v1 = 0.88125f, .u1 = 0.5f},
-        {.health = 31, .dead = 0, .time = 128, .bar_drawn = 1, .y1 = 526.8f, .v1 = 0.935625f, .u1 = 0.5f},
-        {.health = 30, .dead = 0, .time = 128, .bar_drawn = 1, .y1 = 528, .v1 = 0.9375f, .u1 = 0.625f},
-        {.health = 22, .dead = 0, .time = 127, .bar_drawn = 1, .y1 = 537.6f, .v1 = 0.9525f, .u1 = 0.625f},
-        {.health = 22, .dead = 0, .time = 128, .bar_drawn = 0},
-        {.health = 22, .dead = 0, .time = 256 + 127, .bar_drawn = 1, .y1 = 537.6f, .v1 = 0.9525f, .u1 = 0.625f},
-        {.health = 60, .dead = 1, .time = 0, .bar_drawn = 1, .y1 = 568, .v1 = 1.0f, .u1 = 0.625f},
-        {.health = 60, .dead = 1, .time = 200, .bar_drawn = 0},
+        {60, 0, 128, 1, 492, 0.88125f, 0.5f},
+        {31, 0, 128, 1, 526.8f, 0.935625f, 0.5f},
+        {30, 0, 128, 1, 528, 0.9375f, 0.625f},
+        {22, 0, 127, 1, 537.6f, 0.9525f, 0.625f},
+        {22, 0, 128, 0},
+        {22, 0, 256 + 127, 1, 537.6f, 0.9525f, 0.625f},
+        {60, 1, 0, 1, 568, 1.0f, 0.625f},
+        {60, 1, 200, 0},
     };
     for (const row_t& r : rows) {
         game_hud_state_t s = kAlive;
@@ -115,14 +115,9 @@ TEST(GameHud, FieldOfViewAtItsEdges) {
         float size;
     };
     const row_t rows[] = {
-        {.wide = 0, .flash = 0, .dead = 0, .timer = 0, .size = 1.5f},
-        {.wide = 1, .flash = 0, .dead = 0, .timer = 0, .size = 1.8f},
-        {.wide = 0, .flash = 30, .dead = 0, .timer = 250, .size = 2.9641f},
-        {.wide = 0, .flash = 15, .dead = 0, .timer = 250, .size = 1.59150625f},
-        {.wide = 0, .flash = 0, .dead = 1, .timer = 250, .size = 1.5f},
-        {.wide = 0, .flash = 0, .dead = 1, .timer = 200, .size = 1.50256f},
-        {.wide = 0, .flash = 0, .dead = 1, .timer = 125, .size = 1.6f},
-        {.wide = 1, .flash = 0, .dead = 1, .timer = 0, .size = 3.4f},
+        {0, 0, 0, 0, 1.5f},           {1, 0, 0, 0, 1.8f},   {0, 30, 0, 250, 2.9641f},
+        {0, 15, 0, 250, 1.59150625f}, {0, 0, 1, 250, 1.5f}, {0, 0, 1, 200, 1.50256f},
+        {0, 0, 1, 125, 1.6f},         {1, 0, 1, 0, 3.4f},
     };
     for (const row_t& r : rows)
         EXPECT_NEAR(game_fov_size(r.wide, r.flash, r.dead, r.timer), r.size, 1e-5f)
@@ -137,18 +132,15 @@ TEST(GameHud, WeaponPoseRecoilSwitchAndSway) {
     };
     const float quarter = static_cast<float>(M_PI / 2 / 1.3);  // 1.3 x walked = pi / 2
     const row_t rows[] = {
-        {.weapon = 1, .cooldown = 0, .switch_timer = 0, .walked = 0, .pose = {0.35f, -0.28f, 0.1f}},
-        {.weapon = 1, .cooldown = 10, .switch_timer = 0, .walked = 0, .pose = {0.3549f, -0.28f, 0.198f}},
-        {.weapon = 1, .cooldown = 0, .switch_timer = 25, .walked = 0, .pose = {0.35f, -0.53f, 0.1f}},
-        {.weapon = 1, .cooldown = 0, .switch_timer = 0, .walked = quarter, .pose = {0.42f, -0.25f, 0.1f}},
-        {.weapon = 0, .cooldown = 0, .switch_timer = 0, .walked = 0, .pose = {0.65f, -0.59f, 0.1f}},
-        {.weapon = 0, .cooldown = 60, .switch_timer = 0, .walked = 0, .pose = {0.6602643f, -0.59f, 0.3052864f}},
+        {1, 0, 0, 0, {0.35f, -0.28f, 0.1f}},  {1, 10, 0, 0, {0.3549f, -0.28f, 0.198f}},
+        {1, 0, 25, 0, {0.35f, -0.53f, 0.1f}}, {1, 0, 0, quarter, {0.42f, -0.25f, 0.1f}},
+        {0, 0, 0, 0, {0.65f, -0.59f, 0.1f}},  {0, 60, 0, 0, {0.6602643f, -0.59f, 0.3052864f}},
     };
     for (const row_t& r : rows) {
         const vec3 p = game_weapon_pose(r.weapon, r.cooldown, r.switch_timer, r.walked);
-        EXPECT_NEAR(p.x, r.pose.x, 1e-5f) << "weapon " << r.weapon << " cooldown " << r.cooldown;
-        EXPECT_NEAR(p.y, r.pose.y, 1e-5f) << "weapon " << r.weapon << " switch " << r.switch_timer;
-        EXPECT_NEAR(p.z, r.pose.z, 1e-5f) << "weapon " << r.weapon << " cooldown " << r.cooldown;
+        SCOPED_TRACE(testing::Message()
+                     << "weapon " << r.weapon << " cooldown " << r.cooldown << " switch " << r.switch_timer);
+        for (int k = 0; k < 3; k++) EXPECT_NEAR((&p.x)[k], (&r.pose.x)[k], 1e-5f) << k;
     }
 }
 
@@ -158,21 +150,17 @@ TEST(GameHud, ComposeTintFlashesAndWhiteOut) {
         float r, g;
     };
     const row_t rows[] = {
-        {.flash = 0, .hit = 0, .dead = 0, .timer = 0, .r = 1, .g = 1},
-        {.flash = 30, .hit = 0, .dead = 0, .timer = 250, .r = 4.1f, .g = 4.1f},
-        {.flash = 0, .hit = 10, .dead = 0, .timer = 250, .r = 1.8f, .g = 1},
-        {.flash = 0, .hit = 0, .dead = 1, .timer = 83, .r = 1, .g = 1},
-        {.flash = 30, .hit = 0, .dead = 1, .timer = 83, .r = 4.1f, .g = 4.1f},
-        {.flash = 30, .hit = 0, .dead = 1, .timer = 82, .r = 1.0192771f, .g = 1.0192771f},
-        {.flash = 0, .hit = 5, .dead = 1, .timer = 0, .r = 3.0f, .g = 2.6f},
+        {0, 0, 0, 0, 1, 1},       {30, 0, 0, 250, 4.1f, 4.1f}, {0, 10, 0, 250, 1.8f, 1},
+        {0, 0, 1, 83, 1, 1},      {30, 0, 1, 83, 4.1f, 4.1f},  {30, 0, 1, 82, 1.0192771f, 1.0192771f},
+        {0, 5, 1, 0, 3.0f, 2.6f},
     };
     for (const row_t& r : rows) {
         float c[4];
         game_compose_color(r.flash, r.hit, r.dead, r.timer, c);
-        EXPECT_NEAR(c[0], r.r, 1e-5f) << "flash " << r.flash << " hit " << r.hit << " timer " << r.timer;
-        EXPECT_NEAR(c[1], r.g, 1e-5f);
-        EXPECT_NEAR(c[2], r.g, 1e-5f);
-        EXPECT_EQ(c[3], 1.0f);
+        const float want[4] = {r.r, r.g, r.g, 1};
+        for (int k = 0; k < 4; k++)
+            EXPECT_NEAR(c[k], want[k], 1e-5f)
+                << "flash " << r.flash << " hit " << r.hit << " timer " << r.timer;
     }
 }
 

@@ -16,15 +16,10 @@ std::string lines(std::initializer_list<std::string> v) {
 TEST_F(GameNetTest, UserListFillsNamesResetsColumnsAndLabelsRemoteUsers) {
     g_ui.text[61] = "Frags\n9\n", g_ui.text[62] = "Deaths\n9\n", g_ui.text[63] = "Ping\n9\n";
     ThreeUsers();
-    EXPECT_EQ(game_world.connected, 1);
+    EXPECT_EQ((std::vector<int>{game_world.connected, g_ui.label_calls}), (std::vector<int>{1, 1}));
     EXPECT_EQ(g_ui.text[60], lines({"Name", "Me", "Alice", "Bob"}));
-    EXPECT_EQ(g_ui.text[61], "Frags\n");
-    EXPECT_EQ(g_ui.text[62], "Deaths\n");
-    EXPECT_EQ(g_ui.text[63], "Ping\n");
-    EXPECT_EQ(g_ui.labels[0], "Alice");
-    EXPECT_EQ(g_ui.labels[1], "Bob");
-    EXPECT_EQ(g_ui.labels[2], "");
-    EXPECT_EQ(g_ui.label_calls, 1);
+    EXPECT_EQ(g_ui.text[61] + g_ui.text[62] + g_ui.text[63], "Frags\nDeaths\nPing\n");
+    EXPECT_EQ(g_ui.labels[0] + "," + g_ui.labels[1] + "," + g_ui.labels[2], "Alice,Bob,");
 }
 
 TEST_F(GameNetTest, UserListOfThirtyTwoLabelsOnlyTwelveRemoteSlots) {
@@ -55,9 +50,8 @@ TEST_F(GameNetTest, EmptyBroadcastDeactivatesEverySlotAndFillsTheScoreTable) {
     Udp(25, broadcast(40, 0, {}, 0, {}));
     for (int k = 0; k < 12; k++) EXPECT_EQ(game_world.slots[k]->active, 0) << k;
     EXPECT_EQ(game_netman.ping, 40);
-    EXPECT_EQ(g_ui.text[63], lines({"Ping", "40", "30", "50"}));
-    EXPECT_EQ(g_ui.text[61], lines({"Frags", "2", "0", "0"}));
-    EXPECT_EQ(g_ui.text[62], lines({"Deaths", "1", "0", "0"}));
+    EXPECT_EQ(g_ui.text[61] + g_ui.text[62] + g_ui.text[63],
+              lines({"Frags", "2", "0", "0", "Deaths", "1", "0", "0", "Ping", "40", "30", "50"}));
 }
 
 // One entry for Alice (id 18); own ping 40 unless given.
@@ -69,43 +63,11 @@ struct entry_case_t {
 
 TEST_F(GameNetTest, EntryIsAppliedToItsSlotMovedOnByHalfBothPings) {
     const entry_case_t cases[] = {
-        // d = 60/2 + 40/2 = 50 ms = 5 ticks: pos + 5 vel.
-        {.health = 30,
-         .dead = 0,
-         .entry_ping = 60,
-         .own_ping = 40,
-         .want_x = 10.5f,
-         .want_y = 19.0f,
-         .want_health = 59},
-        {.health = 60,
-         .dead = 1,
-         .entry_ping = 60,
-         .own_ping = 40,
-         .want_x = 10.5f,
-         .want_y = 19.0f,
-         .want_health = 60},
-        {.health = 75,
-         .dead = 0,
-         .entry_ping = 0,
-         .own_ping = 0,
-         .want_x = 10.0f,
-         .want_y = 20.0f,
-         .want_health = 60},
-        // Each ping halved on its own: 45/2 + 41/2 = 22 + 20 = 42 ms = 4.2 ticks.
-        {.health = 59,
-         .dead = 0,
-         .entry_ping = 45,
-         .own_ping = 41,
-         .want_x = 10.42f,
-         .want_y = 19.16f,
-         .want_health = 59},
-        {.health = -5,
-         .dead = 1,
-         .entry_ping = 1,
-         .own_ping = 1,
-         .want_x = 10.0f,
-         .want_y = 20.0f,
-         .want_health = 59},
+        // health, dead, entry ping, own ping -> x, y, health.
+        {30, 0, 60, 40, 10.5f, 19.0f, 59},  // d = 60/2 + 40/2 = 50 ms = 5 ticks: pos + 5 vel
+        {60, 1, 60, 40, 10.5f, 19.0f, 60},   {75, 0, 0, 0, 10.0f, 20.0f, 60},
+        {59, 0, 45, 41, 10.42f, 19.16f, 59},  // each ping halved on its own: 22 + 20 = 42 ms
+        {-5, 1, 1, 1, 10.0f, 20.0f, 59},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.health);
@@ -117,21 +79,15 @@ TEST_F(GameNetTest, EntryIsAppliedToItsSlotMovedOnByHalfBothPings) {
         const game_obj_t* s = game_world.slots[0];
         EXPECT_NEAR(s->pos.x, c.want_x, 1e-5);
         EXPECT_NEAR(s->pos.y, c.want_y, 1e-5);
-        EXPECT_EQ(s->pos.z, 0.5f);
-        EXPECT_EQ(s->vel.x, 0.1f);
-        EXPECT_EQ(s->vel.y, -0.2f);
-        EXPECT_EQ(s->vel.z, 0.0f);
-        EXPECT_EQ(s->wish_vel.x, 0.3f);
-        EXPECT_EQ(s->wish_vel.y, 0.4f);
-        EXPECT_EQ(s->wish_vel.z, 0.0f);
-        EXPECT_EQ(s->active, 1);
-        EXPECT_EQ(s->health, c.want_health);
-        EXPECT_EQ(s->dead, c.dead);
+        EXPECT_EQ((std::vector<float>{s->pos.z, s->vel.x, s->vel.y, s->vel.z, s->wish_vel.x, s->wish_vel.y,
+                                      s->wish_vel.z}),
+                  (std::vector<float>{0.5f, 0.1f, -0.2f, 0, 0.3f, 0.4f, 0}));
+        EXPECT_EQ((std::vector<int>{s->active, s->health, s->dead}),
+                  (std::vector<int>{1, c.want_health, c.dead}));
         for (int k = 1; k < 12; k++) EXPECT_EQ(game_world.slots[k]->active, 0);
         const kx_netman_user_t& alice = game_netman.users.items[1];
-        EXPECT_EQ(alice.ping, c.entry_ping);
-        EXPECT_EQ(alice.frags, 4);
-        EXPECT_EQ(alice.deaths, 5);
+        EXPECT_EQ((std::vector<int>{alice.ping, alice.frags, alice.deaths}),
+                  (std::vector<int>{c.entry_ping, 4, 5}));
         EXPECT_EQ(g_ui.text[61], lines({"Frags", "0", "4", "0"}));
         EXPECT_EQ(g_ui.text[62], lines({"Deaths", "0", "5", "0"}));
     }
@@ -146,13 +102,11 @@ TEST_F(GameNetTest, UnknownUserLeavesItsSlotAndOddStateLengthsKeepTheWalk) {
                             entry(19, 20, 1, 1, state32(60, 0, 3, 4, 0.5f, 0, 0, 0) + bytes_t(8, 0xEE)) +
                             entry(18, 20, 2, 2, u32s({60, 0}) + f32s({5, 6}));
     Tcp(25, broadcast(20, 3, entries, 0, {}));
-    EXPECT_EQ(game_world.slots[0]->pos.x, 7.0f);
-    EXPECT_EQ(game_world.slots[0]->active, 0);
     EXPECT_NEAR(game_world.slots[1]->pos.x, 3.0f + 0.5f * 2, 1e-6);  // d = 10 + 10 ms
-    EXPECT_EQ(game_world.slots[1]->active, 1);
-    EXPECT_EQ(game_world.slots[2]->pos.x, 5.0f);
-    EXPECT_EQ(game_world.slots[2]->pos.y, 6.0f);
-    EXPECT_EQ(game_world.slots[2]->vel.x, 0.0f);
+    EXPECT_EQ((std::vector<float>{game_world.slots[0]->pos.x, 1.0f * game_world.slots[0]->active,
+                                  1.0f * game_world.slots[1]->active, game_world.slots[2]->pos.x,
+                                  game_world.slots[2]->pos.y, game_world.slots[2]->vel.x}),
+              (std::vector<float>{7, 0, 1, 5, 6, 0}));
     EXPECT_EQ(g_ui.text[61], lines({"Frags", "0", "2", "1"}));
 }
 
@@ -219,27 +173,22 @@ TEST_F(GameNetTest, ShotEventsBecomeBulletsMovedOnByTheSendersDelay) {
         int kind, id;
         float x, z;
     };
-    const want_t want[] = {{.kind = 1, .id = 18, .x = 2.75f, .z = 0.83f},
-                           {.kind = 1, .id = 77, .x = 2.2f, .z = 0.852f},
-                           {.kind = 0, .id = 18, .x = 1.0f, .z = 0.9f},
-                           {.kind = 0, .id = 18, .x = 5.0f, .z = 1.0f}};
+    const want_t want[] = {
+        {1, 18, 2.75f, 0.83f}, {1, 77, 2.2f, 0.852f}, {0, 18, 1.0f, 0.9f}, {0, 18, 5.0f, 1.0f}};
     for (int i = 0; i < 4; i++) {
         const game_obj_t& b = bullets[before + i];
         SCOPED_TRACE(i);
-        EXPECT_EQ(b.bullet_kind, want[i].kind);
-        EXPECT_EQ(b.id, want[i].id);
+        EXPECT_EQ((std::vector<int>{b.bullet_kind, b.id, b.flags}),
+                  (std::vector<int>{want[i].kind, want[i].id, 0}));
         EXPECT_NEAR(b.pos.x, want[i].x, 1e-5);
         EXPECT_NEAR(b.pos.z, want[i].z, 1e-5);
-        EXPECT_EQ(b.radius, 0.01f);
-        EXPECT_EQ(b.vel.x, 0.25f);
-        EXPECT_EQ(b.vel.z, -0.01f);
-        EXPECT_EQ(b.flags, 0);
+        EXPECT_EQ((std::vector<float>{b.radius, b.vel.x, b.vel.z}),
+                  (std::vector<float>{0.01f, 0.25f, -0.01f}));
     }
     // Two machine-gun shots, one spread-gun sound for both pellets; gain at the camera.
     ASSERT_EQ(g_ui.sounds.size(), 3u);
-    EXPECT_EQ(g_ui.sounds[0].sound, GAME_SND_PLAYER_SHOT);
-    EXPECT_EQ(g_ui.sounds[1].sound, GAME_SND_PLAYER_SHOT);
-    EXPECT_EQ(g_ui.sounds[2].sound, GAME_SND_SINGLE_SHOT);
+    EXPECT_EQ((std::vector<int>{g_ui.sounds[0].sound, g_ui.sounds[1].sound, g_ui.sounds[2].sound}),
+              (std::vector<int>{GAME_SND_PLAYER_SHOT, GAME_SND_PLAYER_SHOT, GAME_SND_SINGLE_SHOT}));
     EXPECT_FLOAT_EQ(g_ui.sounds[2].gain, 1.0f);
 }
 
@@ -324,33 +273,22 @@ TEST_F(GameNetTest, ChatBoxKeepsEightLinesAndItsRoom) {
     std::string ten, last8;
     for (int i = 1; i <= 10; i++) ten += "m" + std::to_string(i) + "\n";
     last8 = ten.substr(ten.find("m3"));
-    const std::string l600(600, 'a'), l600b(600, 'b'), l600c(600, 'c');
+    const std::string l600(600, 'a'), l600b(600, 'b'), l600c(600, 'c'), e300(300, 'e'), a1000(1000, 'a'),
+        a999(999, 'a'), b1046(1046, 'b');
     std::vector<std::string> msgs;
     for (int i = 1; i <= 10; i++) msgs.push_back("m" + std::to_string(i));
     const chat_case_t cases[] = {
-        {.name = "first line", .box = "", .add = {"hello"}, .want = "hello\n"},
-        {.name = "ten lines", .box = "", .add = msgs, .want = last8},
-        {.name = "ten after clearing", .box = "\n\n\n\n\n\n\n\n", .add = msgs, .want = last8},
-        {.name = "cleared box, leading break not counted",
-         .box = "\n\n\n\n\n\n\n\n",
-         .add = {"A", "B"},
-         .want = "\n\n\n\n\n\n\nA\nB\n"},
-        {.name = "room before lines",
-         .box = l600 + "\n" + l600b + "\n" + l600c + "\n",
-         .add = {std::string(300, 'e')},
-         .want = l600b + "\n" + l600c + "\n" + std::string(300, 'e') + "\n"},
-        {.name = "over-long line cut",
-         .box = "old\n",
-         .add = {std::string(3000, 'z')},
-         .want = std::string(2046, 'z') + "\n"},
-        {.name = "one byte over the room",
-         .box = std::string(1000, 'a') + "\n",
-         .add = {std::string(1046, 'b')},
-         .want = std::string(1046, 'b') + "\n"},
-        {.name = "exactly the room",
-         .box = std::string(999, 'a') + "\n",
-         .add = {std::string(1046, 'b')},
-         .want = std::string(999, 'a') + "\n" + std::string(1046, 'b') + "\n"},
+        {"first line", "", {"hello"}, "hello\n"},
+        {"ten lines", "", msgs, last8},
+        {"ten after clearing", "\n\n\n\n\n\n\n\n", msgs, last8},
+        {"cleared box, leading break not counted", "\n\n\n\n\n\n\n\n", {"A", "B"}, "\n\n\n\n\n\n\nA\nB\n"},
+        {"room before lines",
+         l600 + "\n" + l600b + "\n" + l600c + "\n",
+         {e300},
+         l600b + "\n" + l600c + "\n" + e300 + "\n"},
+        {"over-long line cut", "old\n", {std::string(3000, 'z')}, std::string(2046, 'z') + "\n"},
+        {"one byte over the room", a1000 + "\n", {b1046}, b1046 + "\n"},
+        {"exactly the room", a999 + "\n", {b1046}, a999 + "\n" + b1046 + "\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -395,21 +333,17 @@ TEST_F(GameNetTest, DisconnectShowsTheReasonOnTheStatusScreen) {
         g_ui.errors = 0, g_ui.text[65] = "chat\n";
         game_world.game_mode = 3, game_world.connected = 1;
         GameNetManOnDisconnect(&game_netman, c.reason, c.code);
-        EXPECT_EQ(g_ui.text[38], c.want);
-        EXPECT_EQ(g_ui.text[65], "");
-        EXPECT_EQ(game_world.game_mode, 0);
-        EXPECT_EQ(game_world.connected, 0);
-        EXPECT_EQ(g_ui.errors, 1);
+        EXPECT_EQ(g_ui.text[38] + "|" + g_ui.text[65], std::string(c.want) + "|");
+        EXPECT_EQ((std::vector<int>{game_world.game_mode, game_world.connected, g_ui.errors}),
+                  (std::vector<int>{0, 0, 1}));
     }
     // The player left: the cursor is freed, nothing is shown.
     g_ui.errors = 0, g_ui.unlocks = 0, g_ui.text[38] = "before", game_world.game_mode = 3,
     game_world.connected = 1;
     GameNetManOnDisconnect(&game_netman, -32, 0);
     EXPECT_EQ(g_ui.text[38], "before");
-    EXPECT_EQ(game_world.game_mode, 3);
-    EXPECT_EQ(game_world.connected, 0);
-    EXPECT_EQ(g_ui.errors, 0);
-    EXPECT_EQ(g_ui.unlocks, 1);
+    EXPECT_EQ((std::vector<int>{game_world.game_mode, game_world.connected, g_ui.errors, g_ui.unlocks}),
+              (std::vector<int>{3, 0, 0, 1}));
 }
 
 TEST_F(GameNetTest, LocalDeathInTheSimulationCountsAndTellsTheKiller) {
@@ -417,12 +351,11 @@ TEST_F(GameNetTest, LocalDeathInTheSimulationCountsAndTellsTheKiller) {
     game_world.player->last_attacker = 18;
     game_world.player->health = 0;
     game_death_pass();
-    EXPECT_EQ(game_netman.deaths, 1);
     EXPECT_EQ(g_ui.text[65], "Killed by Alice \n");
     ASSERT_EQ(game_world.events.count, 1);
-    EXPECT_EQ(game_world.events.items[0].code, GAME_EV_DIED);
-    EXPECT_EQ(game_world.events.items[0].owner, 17);
-    EXPECT_EQ(game_world.events.items[0].killer, 18);
+    const auto& ev = game_world.events.items[0];
+    EXPECT_EQ((std::vector<int>{game_netman.deaths, ev.code, ev.owner, ev.killer}),
+              (std::vector<int>{1, GAME_EV_DIED, 17, 18}));
 }
 
 // Where the slot's figure stands after the next move: where its player reported, also
@@ -570,10 +503,8 @@ TEST(GameNetArgs, ConnectAndNameJoinOnceAndDefaultsStayWithoutThem) {
     EXPECT_EQ(game_net_take_autojoin(), 0);
     const char* both[] = {"ironvale-x11", "--connect", "127.0.0.1:4000", "--name", "Alice", "--connect"};
     game_net_args(6, (char**)both);
-    EXPECT_STREQ(game_net_default_server(), "127.0.0.1:4000");
-    EXPECT_STREQ(game_net_arg_name(), "Alice");
-    EXPECT_EQ(game_net_take_autojoin(), 1);
-    EXPECT_EQ(game_net_take_autojoin(), 0);
+    EXPECT_EQ(std::string(game_net_default_server()) + " " + game_net_arg_name(), "127.0.0.1:4000 Alice");
+    EXPECT_EQ((std::vector<int>{game_net_take_autojoin(), game_net_take_autojoin()}), (std::vector<int>{1, 0}));
 }
 
 struct server_case_t {

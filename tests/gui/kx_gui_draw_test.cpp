@@ -265,18 +265,25 @@ TEST_F(GuiDraw, DrawnTextsAppearWhereTheirItemsAre) {
 }
 
 TEST_F(GuiDraw, ItemsBeforeAnyContainerDrawAtRest) {
-    // A panel at (40, 40)-(120, 80) with no container before it.
-    load({item_def{0, 0}, item_def{1, 3}}, {"", ""}, {fill(), at_em(5, 5, 10, 5)});
+    // A button at (40, 40)-(120, 80) with no screen container before it; its text "I" is one
+    // glyph box 8 x 10 above the pen at the text anchor.
+    load({item_def{0, 0}, item_def{1, 1}}, {"", "I"}, {fill(), at_em(5, 5, 10, 5)});
     kx_proj_ortho_pixels();
     kx_mv_identity();
-    kx_sh_use(&kx_gui.shader);  // what an earlier frame's last container left
-    glUniform4f(kx_gui.shader.slot[KX_SH_U_POS_MODIF], 100.0f, 100.0f, 2.0f, 0.5f);
+    for (kx_sh_t* sh : {&kx_gui.shader, &kx_text_shader}) {  // what an earlier frame's last container left
+        kx_sh_use(sh);
+        glUniform4f(sh->slot[KX_SH_U_POS_MODIF], 100.0f, 100.0f, 2.0f, 0.5f);
+    }
     glClearColor(0, 0, 0, 1);
     glClear(GL_COLOR_BUFFER_BIT);
     kx_gui_render();
     auto lit = [](int x, int y) { return (test_gl_pixel(x, kH - 1 - y) >> 8) != 0; };
     EXPECT_TRUE(lit(40, 40) && lit(119, 79));  // the corner pixels, and none past them
     EXPECT_FALSE(lit(39, 40) || lit(40, 39) || lit(120, 79) || lit(119, 80) || lit(150, 150));
+    auto white = [](int x, int y) { return (test_gl_pixel(x, kH - 1 - y) >> 8) == 0xFFFFFFu; };
+    const int tx = item(1).text_x, ty = item(1).text_y;
+    EXPECT_TRUE(white(tx, ty - 10) && white(tx + 7, ty - 1));
+    EXPECT_FALSE(white(tx - 1, ty - 5) || white(tx + 8, ty - 5) || white(tx + 2, ty - 11) || white(tx + 2, ty));
 }
 
 }  // namespace

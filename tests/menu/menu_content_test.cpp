@@ -12,7 +12,6 @@
 #include "assets/asset_read.h"
 #include "engine/app/kx_app.h"
 #include "engine/gui/kx_gui.h"
-#include "engine/gui/kx_text_layout.h"
 #include "menu/menu_fixture.h"
 
 namespace {
@@ -62,28 +61,6 @@ void show_screen(int screen) {
     kx_gui.items[screen].flags &= ~uint32_t{KX_GUI_HIDDEN};
     kx_gui.items[58].flags = screen == 71 ? kx_gui.items[58].flags & ~uint32_t{KX_GUI_HIDDEN}
                                           : kx_gui.items[58].flags | KX_GUI_HIDDEN;
-}
-
-struct box_t {
-    float x0, y0, x1, y1;
-};
-
-// Ink box of an item's text relative to the window, from the real font's layout.
-box_t text_box(int i) {
-    const kx_gui_item_t* it = &kx_gui.items[i];
-    const size_t n = std::strlen(it->text);
-    std::vector<float> v(n * KX_TEXT_FLOATS_PER_BYTE);
-    const float wrap = it->wrap ? static_cast<float>(it->w) - 2 * kx_app.em : 0;
-    kx_text_layout(menu_font(), it->text, n, it->align, it->text_scale, wrap, v.data());
-    box_t b = {1e9f, 1e9f, -1e9f, -1e9f};
-    for (size_t c = 0; c < n; c++) {
-        if (std::strchr("\n\r \\", it->text[c])) continue;
-        for (int k = 0; k < KX_TEXT_VERTS_PER_BYTE; k++) {
-            const float* p = &v[(c * KX_TEXT_VERTS_PER_BYTE + k) * KX_TEXT_FLOATS_PER_VERTEX];
-            b = {std::min(b.x0, p[0]), std::min(b.y0, p[1]), std::max(b.x1, p[0]), std::max(b.y1, p[1])};
-        }
-    }
-    return {b.x0 + it->text_x, b.y0 + it->text_y, b.x1 + it->text_x, b.y1 + it->text_y};
 }
 
 class MenuContent : public testing::Test {
@@ -175,6 +152,11 @@ TEST_F(MenuContent, EveryDefaultItemAndLinkLeadsToAVisibleItemOfTheSameScreen) {
                 todo.push_back(to);
             }
         }
+        // A click at the centre of each item reached takes that item too.
+        for (int i : seen) {
+            const kx_gui_item_t& it = kx_gui.items[i];
+            EXPECT_EQ(kx_gui_hit_test(it.x + it.w / 2, it.y + it.h / 2), i) << "screen " << s;
+        }
         // Every button, box, slider and field of the screen is reachable.
         for (int i = s + 1; in_subtree(s, i); i++) {
             const int type = kx_gui.items[i].type;
@@ -214,7 +196,7 @@ TEST_F(MenuContent, EveryScreenFitsAtThreeWindowSizesInBothLanguages) {
                     // several-line texts grow downwards by design.
                     const char* lf = std::strchr(p.text, '\n');
                     if (!p.text[0] || (lf && lf[1])) continue;
-                    const box_t t = text_box(shown[a]);
+                    const menu_box_t t = menu_text_box(shown[a]);
                     EXPECT_TRUE(t.x0 >= p.x && t.x1 <= p.x2 && t.y0 >= p.y && t.y1 <= p.y2)
                         << where << ": text of " << shown[a] << " (" << t.x0 << ".." << t.x1 << ", " << t.y0
                         << ".." << t.y1 << ") leaves its box " << p.x << ".." << p.x2 << ", " << p.y << ".."

@@ -4,12 +4,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "assets/asset_read.h"
 #include "engine/app/kx_app.h"
 #include "engine/gui/kx_gui.h"
 #include "engine/gui/kx_text.h"
+#include "engine/gui/kx_text_layout.h"
 #include "engine/render/kx_fbo.h"
 #include "engine/render/kx_gl.h"
 #include "engine/render/kx_matrices.h"
@@ -58,6 +60,23 @@ void menu_gui_resize(int w, int h) {
 }
 
 const kx_font_t* menu_font() { return &F.font; }
+
+menu_box_t menu_text_box(int i) {
+    const kx_gui_item_t* it = &kx_gui.items[i];
+    const size_t n = std::strlen(it->text);
+    std::vector<float> v(n * KX_TEXT_FLOATS_PER_BYTE);
+    const float wrap = it->wrap ? static_cast<float>(it->w) - 2 * kx_app.em : 0;
+    kx_text_layout(&F.font, it->text, n, it->align, it->text_scale, wrap, v.data());
+    menu_box_t b = {1e9f, 1e9f, -1e9f, -1e9f};
+    for (size_t c = 0; c < n; c++) {
+        if (std::strchr("\n\r \\", it->text[c])) continue;
+        for (int k = 0; k < KX_TEXT_VERTS_PER_BYTE; k++) {
+            const float* p = &v[(c * KX_TEXT_VERTS_PER_BYTE + k) * KX_TEXT_FLOATS_PER_VERTEX];
+            b = {std::min(b.x0, p[0]), std::min(b.y0, p[1]), std::max(b.x1, p[0]), std::max(b.y1, p[1])};
+        }
+    }
+    return {b.x0 + it->text_x, b.y0 + it->text_y, b.x1 + it->text_x, b.y1 + it->text_y};
+}
 
 std::vector<uint8_t> menu_gui_draw() {
     const int w = kx_app.width, h = kx_app.height;

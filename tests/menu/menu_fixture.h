@@ -19,6 +19,13 @@ void menu_gui_resize(int w, int h);
 // The game font (em / 10 scale).
 const kx_font_t* menu_font();
 
+// Ink box (x0, y0, x1, y1) in window pixels of item i's text, from the game font's layout
+// (wrapped at the item's width less 2 em when it wraps).
+struct menu_box_t {
+    float x0, y0, x1, y1;
+};
+menu_box_t menu_text_box(int i);
+
 // Draw the GUI over the menu background at the current size into an offscreen target
 // and read it back: RGB bytes, top row first.
 std::vector<uint8_t> menu_gui_draw();

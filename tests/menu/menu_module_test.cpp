@@ -1,7 +1,9 @@
 // The menu module driven as a player drives it, over the real GUI content on a real
 // GL context: screens and their transitions (modifiers at hand-worked points of the
 // two styles), the back screen, every button binding, the options, connect with
-// Shift held (a real key event through the X11 shell), chat and the language switch.
+// Shift held (a real key event through the X11 shell), chat, the language switch, and the
+// server field of the multiplayer screen (shown only with its screen, Tab and clicks move
+// typing between name and server, connect takes host or host:port from it).
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -14,6 +16,7 @@
 #include "engine/net/kx_netman.h"
 #include "game/draw/game_fbo.h"
 #include "game/menu/game_menu.h"
+#include "game/menu/game_menu_server.h"
 #include "game/sim/game_world.h"
 #include "menu/menu_fixture.h"
 // After gtest: Xlib's None macro would break it.
@@ -26,6 +29,7 @@ namespace {
 
 kx_netman_t netman;
 uint64_t now = 100000;
+using ints = std::vector<int>;
 std::vector<std::string> labels;
 std::vector<int> aniso;
 
@@ -59,7 +63,11 @@ std::vector<int> screens_shown() {
     return out;
 }
 
-void settle() { advance(400); }
+void settle() {
+    advance(400);
+    game_menu_server_update();
+}
+bool blinks(int i) { return (kx_gui.items[i].flags & KX_GUI_BLINK) != 0; }
 
 // Press or release a key through the X11 shell's own event dispatch.
 void key_event(int type, KeySym sym) {
@@ -91,7 +99,10 @@ class Menu : public testing::Test {
         labels.clear();
         aniso.clear();
     }
-    void TearDown() override { settle(); }
+    void TearDown() override {
+        kx_netman_disconnect(&netman, KX_NETMAN_REASON_LEFT, 0);
+        settle();
+    }
 };
 
 TEST_F(Menu, StartsOnTheMainMenuWithTheTouchControlsHidden) {
@@ -105,9 +116,7 @@ TEST_F(Menu, StartsOnTheMainMenuWithTheTouchControlsHidden) {
 // rest worked out from the two style tables.
 TEST_F(Menu, MainToOptionsAndBackAnimatesBothScreens) {
     game_menu_options();
-    EXPECT_EQ(game_menu.current, 27);
-    EXPECT_EQ(game_menu.timer.duration, 310);
-    EXPECT_EQ(game_menu.timer.id, 150027);
+    EXPECT_EQ((ints{game_menu.current, game_menu.timer.duration, game_menu.timer.id}), (ints{27, 310, 150027}));
     EXPECT_EQ(screens_shown(), (std::vector<int>{15, 27}));
     EXPECT_TRUE(locked(15) && locked(27));
     EXPECT_EQ(modifier(15), (modifier_t{0, 0, 1, 1}));
@@ -147,10 +156,7 @@ TEST_F(Menu, PauseThenOptionsThenBackReturnsToPause) {
     EXPECT_EQ(game_menu.current, 40);
     EXPECT_EQ(screens_shown(), std::vector<int>{40});
     game_menu_resume();
-    EXPECT_EQ(game_world.game_mode, 3);
-    EXPECT_EQ(kx_app.cursor_locked, 1);
-    EXPECT_EQ(kx_app.lock_x, 512);
-    EXPECT_EQ(kx_app.lock_y, 300);
+    EXPECT_EQ((ints{game_world.game_mode, kx_app.cursor_locked, kx_app.lock_x, kx_app.lock_y}), (ints{3, 1, 512, 300}));
     settle();
     EXPECT_EQ(screens_shown(), std::vector<int>{71});
 }
@@ -164,8 +170,7 @@ TEST_F(Menu, ATransitionStartedDuringAnotherFinishesTheFirst) {
     EXPECT_FALSE(locked(15));
     EXPECT_EQ(modifier(27), (modifier_t{0, 0, 1, 1}));
     EXPECT_EQ(modifier(48), (modifier_t{0, 0, 0.5f, 0}));
-    EXPECT_EQ(game_menu.timer.id, 270048);
-    EXPECT_EQ(kx_app.timer_count, 1u);
+    EXPECT_EQ((ints{game_menu.timer.id, static_cast<int>(kx_app.timer_count)}), (ints{270048, 1}));
     settle();
     EXPECT_EQ(screens_shown(), std::vector<int>{48});
 }
@@ -249,10 +254,8 @@ TEST_F(Menu, LanguageSwitchedTwiceLoadsRussianThenEnglish) {
 TEST_F(Menu, DownThenReturnStartsASinglePlayerGame) {
     kx_gui_key(KX_KEY_DOWN, game_menu.current);
     kx_gui_key(KX_KEY_RETURN, game_menu.current);
-    EXPECT_EQ(game_menu.current, 71);
-    EXPECT_EQ(game_world.game_mode, 3);
-    EXPECT_EQ(game_world.multiplayer, 0);
-    EXPECT_EQ(game_world.player->lives, 9);
+    EXPECT_EQ((ints{game_menu.current, game_world.game_mode, game_world.multiplayer, game_world.player->lives}),
+              (ints{71, 3, 0, 9}));
     EXPECT_EQ(labels, (std::vector<std::string>{"Alice", "Bob", "Dave", "Eve", "Bot4", "Bot5", "Bot6", "Bot7",
                                                 "Bot8", "Bot9", "Bot10", "Bot11"}));
     EXPECT_EQ(kx_app.cursor_locked, 1);
@@ -268,14 +271,10 @@ TEST_F(Menu, EveryButtonDoesItsJob) {
         int from, item, to, mode;
         int back = 0;
     } kRows[] = {
-        {.from = 15, .item = 17, .to = 71, .mode = 3},  {.from = 44, .item = 46, .to = 71, .mode = 3},
-        {.from = 15, .item = 18, .to = 48, .mode = 0},  {.from = 15, .item = 19, .to = 27, .mode = 0},
-        {.from = 15, .item = 23, .to = 27, .mode = 0},  {.from = 40, .item = 42, .to = 27, .mode = 0, .back = 40},
-        {.from = 27, .item = 36, .to = 15, .mode = 0},  {.from = 37, .item = 39, .to = 15, .mode = 0},
-        {.from = 40, .item = 43, .to = 15, .mode = 0},  {.from = 44, .item = 47, .to = 15, .mode = 0},
-        {.from = 48, .item = 52, .to = 15, .mode = 0},  {.from = 40, .item = 41, .to = 71, .mode = 3, .back = 40},
-        {.from = 71, .item = 76, .to = 40, .mode = 0},  {.from = 27, .item = 98, .to = 15, .mode = 0},
-        {.from = 37, .item = 9, .to = 37, .mode = 0},
+        // from, item, to, mode (, back)
+        {15, 17, 71, 3},     {44, 46, 71, 3},     {15, 18, 48, 0}, {15, 19, 27, 0}, {15, 23, 27, 0},
+        {40, 42, 27, 0, 40}, {27, 36, 15, 0},     {37, 39, 15, 0}, {40, 43, 15, 0}, {44, 47, 15, 0},
+        {48, 52, 15, 0},     {40, 41, 71, 3, 40}, {71, 76, 40, 0}, {27, 98, 15, 0}, {37, 9, 37, 0},
     };
     for (const auto& row : kRows) {
         game_menu_goto(row.from, GAME_MENU_STYLE_A, 310);
@@ -308,10 +307,8 @@ TEST_F(Menu, OptionsFollowTheirBoxes) {
             kx_gui_set_hover(i);
             kx_gui_activate();
         }
-        EXPECT_EQ(ms_enabled, pass);
-        EXPECT_EQ(game_world.mouse_invert, pass);
-        EXPECT_EQ(game_menu.anisotropy, pass);
-        EXPECT_EQ((kx_gui.items[31].flags & KX_GUI_CHECKED) != 0, pass == 1);
+        const int checked = (kx_gui.items[31].flags & KX_GUI_CHECKED) != 0;
+        EXPECT_EQ((ints{ms_enabled, game_world.mouse_invert, game_menu.anisotropy, checked}), ints(4, pass));
     }
     EXPECT_EQ(aniso, (std::vector<int>{4, 1}));
     EXPECT_NE(fbo_main.fbo, 0u);
@@ -352,6 +349,58 @@ TEST_F(Menu, AShortGuiNeverBreaksTheMenus) {
     game_menu_pause();
     EXPECT_EQ(game_menu.current, 40);
     settle();
+}
+
+TEST_F(Menu, ServerFieldShowsOnlyOnTheMultiplayerScreenAndTabMovesTyping) {
+    EXPECT_STREQ(kx_gui.items[114].text, "localhost");
+    settle();
+    EXPECT_FALSE(shown(114));
+    game_menu_multiplayer();
+    game_menu_server_update();
+    EXPECT_FALSE(shown(114)) << "not during the transition";
+    settle();
+    EXPECT_EQ((ints{shown(114), game_menu_server_typing_item(), blinks(50), blinks(114)}), (ints{1, 50, 1, 0}));
+    game_menu_server_tab();
+    EXPECT_EQ((ints{game_menu_server_typing_item(), blinks(50), blinks(114)}), (ints{114, 0, 1}));
+    EXPECT_EQ(game_menu_server_click(51), 0);
+    EXPECT_EQ(game_menu_server_typing_item(), 114);
+    EXPECT_EQ(game_menu_server_click(50), 1);
+    EXPECT_EQ((ints{game_menu_server_typing_item(), blinks(50), blinks(114)}), (ints{50, 1, 0}));
+    game_menu_main();
+    settle();
+    EXPECT_FALSE(shown(114));
+}
+
+struct connect_case_t {
+    const char* field;
+    int want_screen;
+    const char* want_line;
+};
+
+TEST_F(Menu, ServerFieldConnectTakesHostOrHostAndPortFromTheField) {
+    const connect_case_t cases[] = {
+        {"127.0.0.1:4000", 37, "Server: 127.0.0.1:4000"},
+        {"  127.0.0.1 ", 37, "Server: 127.0.0.1:25280"},
+        {"", 37, "Server: localhost:25280"},  // the menu's host
+        {"127.0.0.1:port", 48, "unchanged"},
+        {"127.0.0.1:70000", 48, "unchanged"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.field);
+        game_menu_init(&netman);
+        game_menu_multiplayer();
+        settle();
+        kx_gui_set_text(50, "Tester");
+        kx_gui_set_text(59, "unchanged");
+        kx_gui_set_text(114, c.field);
+        game_menu_connect();
+        EXPECT_EQ(game_menu.current, c.want_screen);
+        EXPECT_STREQ(kx_gui.items[59].text, c.want_line);
+        // A refused text leaves typing in the server field to mend it.
+        EXPECT_EQ(game_menu_server_typing_item(), c.want_screen == 48 ? 114 : 50);
+        kx_netman_disconnect(&netman, KX_NETMAN_REASON_LEFT, 0);
+        settle();
+    }
 }
 
 }  // namespace

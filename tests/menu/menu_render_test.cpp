@@ -11,7 +11,6 @@
 
 #include "engine/app/kx_app.h"
 #include "engine/gui/kx_gui.h"
-#include "engine/gui/kx_text_layout.h"
 #include "menu/menu_fixture.h"
 
 namespace {
@@ -23,23 +22,10 @@ struct box_t {
     int x0, y0, x1, y1;
 };
 
-// Ink box of an item's text in window pixels, from the layout of the real font.
+// Ink box of an item's text in whole window pixels.
 box_t text_box(int i) {
-    const kx_gui_item_t* it = &kx_gui.items[i];
-    const size_t n = std::strlen(it->text);
-    std::vector<float> v(n * KX_TEXT_FLOATS_PER_BYTE);
-    kx_text_layout(menu_font(), it->text, n, it->align, it->text_scale, 0, v.data());
-    float b[4] = {1e9f, 1e9f, -1e9f, -1e9f};
-    for (size_t c = 0; c < n; c++) {
-        if (it->text[c] == ' ') continue;
-        for (int k = 0; k < KX_TEXT_VERTS_PER_BYTE; k++) {
-            const float* p = &v[(c * KX_TEXT_VERTS_PER_BYTE + k) * KX_TEXT_FLOATS_PER_VERTEX];
-            b[0] = std::min(b[0], p[0]), b[1] = std::min(b[1], p[1]);
-            b[2] = std::max(b[2], p[0]), b[3] = std::max(b[3], p[1]);
-        }
-    }
-    return {static_cast<int>(b[0]) + it->text_x, static_cast<int>(b[1]) + it->text_y,
-            static_cast<int>(b[2]) + it->text_x, static_cast<int>(b[3]) + it->text_y};
+    const menu_box_t b = menu_text_box(i);
+    return {static_cast<int>(b.x0), static_cast<int>(b.y0), static_cast<int>(b.x1), static_cast<int>(b.y1)};
 }
 
 // White-ish pixels (the font's fill) inside a rectangle.

@@ -99,16 +99,12 @@ TEST_F(GlTest, WindowsStepsAskInOrderAndSetTheSwapFlag) {
         const char* pixel_line;
     };
     const wgl_case cases[] = {
-        {.ext = "GL_ARB_framebuffer_object WGL_EXT_swap_control WGL_ARB_pixel_format",
-         .swap_control = 1,
-         .choose_pixel_format = true,
-         .swap_line = "WGL_EXT_swap_control is supported. VSync can be configured.\n<wglSwapIntervalEXT>",
-         .pixel_line = "<wglChoosePixelFormatARB>WGL ChoosePixelFormat is supported\n"},
-        {.ext = "GL_ARB_framebuffer_object",
-         .swap_control = 0,
-         .choose_pixel_format = false,
-         .swap_line = "WGL_EXT_swap_control is NOT supported. VSync can NOT be configured.\n",
-         .pixel_line = "WGL ChoosePixelFormat is NOT supported \n"},
+        {"GL_ARB_framebuffer_object WGL_EXT_swap_control WGL_ARB_pixel_format", 1, true,
+         "WGL_EXT_swap_control is supported. VSync can be configured.\n<wglSwapIntervalEXT>",
+         "<wglChoosePixelFormatARB>WGL ChoosePixelFormat is supported\n"},
+        {"GL_ARB_framebuffer_object", 0, false,
+         "WGL_EXT_swap_control is NOT supported. VSync can NOT be configured.\n",
+         "WGL ChoosePixelFormat is NOT supported \n"},
     };
     const std::string multitexture =
         "uniform components \n<glActiveTexture><glClientActiveTexture><glMultiTexCoord1f><glMultiTexCoord1fv>"
@@ -136,15 +132,10 @@ TEST_F(GlTest, WindowsStepsAskInOrderAndSetTheSwapFlag) {
 }
 
 TEST(GlProcAddress, FailureValuesOfWglBecomeNull) {
-    struct row {
-        intptr_t answer, want;
-    };
-    const row rows[] = {
-        {.answer = 0, .want = 0},   {.answer = 1, .want = 0},   {.answer = 2, .want = 0},
-        {.answer = 3, .want = 0},   {.answer = -1, .want = 0},  {.answer = 4, .want = 4},
-        {.answer = -2, .want = -2}, {.answer = 0x7ff6a000, .want = 0x7ff6a000},
-    };
-    for (const auto& r : rows)
-        EXPECT_EQ(reinterpret_cast<intptr_t>(kx_gl_proc_or_null(reinterpret_cast<void*>(r.answer))), r.want)
-            << r.answer;
+    for (intptr_t answer : {0, 1, 2, 3, -1, 4, -2, 0x7ff6a000})  // 0..3 and -1 are the failure values
+        EXPECT_EQ(reinterpret_cast<intptr_t>(kx_gl_proc_or_null(reinterpret_cast<void*>(answer))),
+                  answer >= 0 && answer <= 3 ? 0
+                  : answer == -1             ? 0
+                                             : answer)
+            << answer;
 }

@@ -1,108 +1,99 @@
 // ironvale-server as a process, with the load generator and netman clients.
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <fstream>
-#include <iterator>
 #include <string>
+#include <thread>
+#include <tuple>
 
 #include "engine/net/kx_netman.h"
 #include "net/net_test_util.h"
+#include "support/probe_run.h"
 
 namespace {
 
-size_t count(const std::string& text, const std::string& what) {
-    size_t n = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) n++;
-    return n;
-}
-
-struct proc_t {
-    pid_t pid = -1;
-    std::string path;
-    std::string out() const {
-        return std::string(std::istreambuf_iterator<char>(std::ifstream(path).rdbuf()), {});
-    }
-};
-
-proc_t spawn(const char* name, std::vector<std::string> args) {
-    static int serial = 0;
-    proc_t p;
-    p.path = testing::TempDir() + "server_e2e_" + std::to_string(getpid()) + "_" + std::to_string(serial++);
+std::string bin(const char* name) {
     const char* dir = std::getenv("IRONVALE_BUILD_DIR");
-    args.insert(args.begin(), std::string(dir ? dir : "..") + "/bin/" + name);
-    p.pid = fork();
-    if (p.pid == 0) {
-        int fd = open(p.path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        dup2(fd, 1), dup2(fd, 2);
-        std::vector<char*> argv;
-        for (auto& a : args) argv.push_back(a.data());
-        argv.push_back(nullptr);
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
-    return p;
+    return std::string(dir ? dir : "..") + "/bin/" + name;
 }
 
-// The exit status, or -1 after a signal or the test timeout (the process is killed then).
-int wait_exit(const proc_t& p) {
-    int status = 0;
-    if (!net_wait([&] { return waitpid(p.pid, &status, WNOHANG) == p.pid; })) {
-        kill(p.pid, SIGKILL);
-        waitpid(p.pid, &status, 0);
-        return -1;
-    }
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+// Runs the program to its end: exit status and everything it printed.
+std::pair<int, std::string> run(const char* name, std::vector<std::string> args) {
+    probe_child_t c;
+    args.insert(args.begin(), bin(name));
+    if (!probe_spawn(&c, args[0], args, ".", nullptr) || !probe_wait_exit(&c)) return {-1, c.output};
+    return {c.exit_status, c.output};
 }
 
-TEST(ServerProgram, HelpPortTakenLoadVisitorsAndStop) {
-    proc_t help = spawn("ironvale-server", {"--help"});
-    EXPECT_EQ(wait_exit(help), 0);
-    EXPECT_NE(help.out().find("--port N"), std::string::npos);
+TEST(ServerProgram, OptionsPortTakenVisitorsLoadAndStop) {
+    auto [status, out] = run("ironvale-server", {"--help"});
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(out.rfind("Usage: ironvale-server [--port N]", 0), 0u) << out;
+    std::tie(status, out) = run("ironvale-server", {"--version"});
+    EXPECT_EQ(status, 0);
+    EXPECT_NE(out.find(" (app protocol 256)\n"), std::string::npos) << out;
+    std::tie(status, out) = run("ironvale-server", {"--pot"});
+    EXPECT_EQ(status, 2);
+    EXPECT_EQ(out.rfind("ironvale-server: unknown option '--pot'\nUsage: ironvale-server", 0), 0u) << out;
 
-    proc_t server;
-    int port = net_free_port([&](int p) {  // a port somebody else holds makes the server exit
-        server = spawn("ironvale-server", {"--port", std::to_string(p), "--name", "E2E Server"});
-        bool exited = false;
-        net_wait([&] {
-            exited = waitpid(server.pid, nullptr, WNOHANG) == server.pid;
-            return exited || count(server.out(), "listening on port");
-        });
-        return !exited;
+    probe_child_t server;
+    const int port = net_free_port([&](int p) {  // a port somebody else holds makes the server exit
+        const std::vector<std::string> args = {bin("ironvale-server"), "--port", std::to_string(p), "--name",
+                                               "E2E Server"};
+        if (probe_spawn(&server, args[0], args, ".", nullptr) &&
+            probe_expect(&server, "ironvale-server listening on port " + std::to_string(p) +
+                                      " (TCP and UDP, all interfaces), name \"E2E Server\"\n"))
+            return true;
+        probe_kill(&server);
+        return false;
     });
     ASSERT_GT(port, 0);
-    EXPECT_EQ(server.out().rfind("ironvale-server listening on port " + std::to_string(port), 0), 0u);
-    proc_t second = spawn("ironvale-server", {"--port", std::to_string(port)});
-    EXPECT_EQ(wait_exit(second), 1);
-    EXPECT_NE(second.out().find("cannot listen on port " + std::to_string(port)), std::string::npos);
+    // Idle, it sleeps in its wait until a socket or periodic work wakes it, not in short naps.
+    const auto switches = [&] {
+        std::ifstream in("/proc/" + std::to_string(server.pid) + "/status");
+        long n = -1;
+        for (std::string line; std::getline(in, line);)
+            if (line.rfind("voluntary_ctxt_switches:", 0) == 0) n = std::stol(line.substr(24));
+        return n;
+    };
+    const long before = switches();
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    EXPECT_LT(switches() - before, 100);
+    std::tie(status, out) = run("ironvale-server", {"--port", std::to_string(port)});
+    EXPECT_EQ(status, 1);
+    EXPECT_NE(out.find("cannot listen on port " + std::to_string(port)), std::string::npos) << out;
 
-    proc_t load = spawn("ironvale-loadgen", {"--port", std::to_string(port), "--clients", "4", "--seconds",
-                                             "2", "--events", "5", "--texts", "10", "--json"});
-    for (int round = 0; round < 3; round++) {
+    // One visitor at a time: the operator lines count the users with and without it.
+    for (int round = 0; round < 2; round++) {
         kx_netman_t nm;
         kx_netman_init(&nm, 256);
         std::snprintf(nm.player_name, sizeof(nm.player_name), "visitor%d", round);
         kx_netman_connect(&nm, "127.0.0.1", port);
         EXPECT_TRUE(net_wait([&] { return kx_netman_poll(&nm), nm.users.count > 0; }));
-        EXPECT_GE(nm.id, 17u);
+        EXPECT_EQ(nm.id, 17u + round);
         EXPECT_STREQ(nm.server_name, "E2E Server");
+        const std::string who =
+            "id " + std::to_string(17 + round) + " \"visitor" + std::to_string(round) + "\"";
+        EXPECT_TRUE(probe_expect(&server, "joined: " + who + " (1 users)\n")) << server.output;
         kx_netman_disconnect(&nm, KX_NETMAN_REASON_LEFT, 0);
         kx_netman_term(&nm);
+        EXPECT_TRUE(probe_expect(&server, "left: " + who + " (0 users)\n")) << server.output;
     }
-    EXPECT_EQ(wait_exit(load), 0) << load.out();
-    EXPECT_NE(load.out().find("\"all_joined\": true"), std::string::npos) << load.out();
-    EXPECT_EQ(load.out().find("\"recv_msgs_per_s\": 0.0,"), std::string::npos) << load.out();
-    EXPECT_TRUE(net_wait([&] { return count(server.out(), "left: id") >= 7; })) << server.out();
-    EXPECT_EQ(count(server.out(), "joined: id"), 7u);
-    EXPECT_NE(server.out().find("\"visitor2\""), std::string::npos);
+
+    std::tie(status, out) =
+        run("ironvale-loadgen", {"--port", std::to_string(port), "--clients", "4", "--seconds", "2",
+                                 "--events", "5", "--texts", "10", "--json"});
+    EXPECT_EQ(status, 0) << out;
+    EXPECT_NE(out.find("\"all_joined\": true"), std::string::npos) << out;
+    EXPECT_EQ(out.find("\"recv_msgs_per_s\": 0.0,"), std::string::npos) << out;
+    for (int k = 0; k < 4; k++) EXPECT_TRUE(probe_expect(&server, "left: id ")) << server.output;
     kill(server.pid, SIGTERM);
-    EXPECT_EQ(wait_exit(server), 0);
-    EXPECT_NE(server.out().find("stopped"), std::string::npos);
-    for (const proc_t& p : {help, server, second, load}) unlink(p.path.c_str());
+    EXPECT_TRUE(probe_expect(&server, "stopping: closing 0 connections\nstopped\n")) << server.output;
+    ASSERT_TRUE(probe_wait_exit(&server));
+    EXPECT_EQ(server.exit_status, 0);
 }
 
 }  // namespace
