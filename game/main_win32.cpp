@@ -1,13 +1,14 @@
 // Entry point of ironvale-win32: the same start sequence as ironvale-x11
 // (main_x11.cpp) on the Win32 shell. Windows sends no stop signals to a window
 // program: closing the window is the way out.
-// Depends on: kx_app (Win32 shell), kx_log, game_main, game_options.
+// Depends on: kx_app (Win32 shell), kx_log, game_main, game_options, game_net_connect.
 #include <cstdio>
 
 #include "engine/app/kx_app.h"
 #include "engine/app/kx_log.h"
 #include "game/game_main.h"
 #include "game/game_options.h"
+#include "game/net/game_net_connect.h"
 
 #ifndef IRONVALE_VERSION
 #define IRONVALE_VERSION "0.0.0"
@@ -19,6 +20,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "ironvale-win32: %s\n", err);
         return 2;
     }
+    // --connect and --name set the default server and the join at start.
+    game_net_args(argc, argv);
     if (game_options.help) {
         std::fputs(game_options_usage(), stdout);
         return 0;
