@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Install what is needed, build under AddressSanitizer and UndefinedBehaviorSanitizer,
-# then run every test against a private Xvfb with Mesa's software GL, and the
-# short fuzz runs. IRONVALE_BUILD names another build folder of the same settings.
+# then run every test against a private Xvfb with Mesa's software GL, the short fuzz
+# runs, and the Windows program under Wine (scripts/test-windows.sh: it cross-builds
+# the program, installing its own tools the first time, and joins this build's
+# ironvale-server). IRONVALE_BUILD names another build folder of the same settings.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -27,3 +29,10 @@ if [ -x scripts/fuzz.sh ]; then
   FUZZ_ASSETS="$BUILD/assets" scripts/fuzz.sh
   phase fuzz
 fi
+
+# Last, so the Linux results are in before the long cross-build starts.
+IRONVALE_HOST_BUILD="$BUILD" scripts/test-windows.sh || {
+  echo "test.sh: FAIL: the Windows program under Wine (scripts/test-windows.sh; logs and pictures in build/windows/test/)" >&2
+  exit 1
+}
+phase windows

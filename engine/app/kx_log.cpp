@@ -19,7 +19,11 @@ void kxLog(const char* format, ...) {
     va_list again;
     va_copy(again, args);
     std::vprintf(format, args);
-    if (fp_debug) std::vfprintf(fp_debug, format, again);
+    // Flushed line by line: after a crash the file is all the player has to send.
+    if (fp_debug) {
+        std::vfprintf(fp_debug, format, again);
+        std::fflush(fp_debug);
+    }
     va_end(again);
 #else
     std::vprintf(format, args);
