@@ -76,12 +76,14 @@ wait_log() {
   return 1
 }
 
-# The program's X window (Wine names it after the window title, "Engine" or "<n> fps").
+# The program's X window: Wine's class is the program's name, its X title the
+# window's ("Engine", then "<n> fps").
 find_window() {
   local w
   for _ in $(seq 1 50); do
-    w=$(xdotool search --onlyvisible --name 'fps$|^Engine$' 2>/dev/null | head -n 1 || true)
-    [ -n "$w" ] && { echo "$w"; return 0; }
+    for w in $(xdotool search --onlyvisible --class '^ironvale-win32\.exe$' 2>/dev/null || true); do
+      [[ "$(xdotool getwindowname "$w" 2>/dev/null)" =~ fps$|^Engine$ ]] && { echo "$w"; return 0; }
+    done
     sleep 0.2
   done
   return 1
