@@ -33,6 +33,7 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 
 PROGRAM="" SERVER="" OWN_XVFB=0
 cleanup() {
+  set +e
   [ -n "$PROGRAM" ] && kill "$PROGRAM" 2>/dev/null
   [ -n "$SERVER" ] && kill "$SERVER" 2>/dev/null
   # Only this prefix's server (and the Wine processes it runs) is stopped.
