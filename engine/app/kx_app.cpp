@@ -5,6 +5,7 @@
 
 #include <GL/gl.h>
 
+#include <cstdlib>
 #include <cstring>
 
 #include "engine/app/kx_log.h"
@@ -19,6 +20,30 @@ void nop1(int) {}
 void nop2(int, int) {}
 
 }  // namespace
+
+void kxAppPointerPress(int x, int y) {
+    kx_app.press_x[0] = kx_app.pointer_x[0] = x;
+    kx_app.press_y[0] = kx_app.pointer_y[0] = y;
+    kx_app.pointer_down[0] = 1;
+    kx_app.dragging[0] = 0;
+    kx_app.OnPointerDown(x, y);
+}
+
+void kxAppPointerMove(int x, int y) {
+    if (kx_app.cursor_locked) return;
+    kx_app.pointer_x[0] = x;
+    kx_app.pointer_y[0] = y;
+    kx_app.OnPointerMove(x, y);
+    if (kx_app.dragging[0]) {
+        kx_app.OnDragMove(x, y);
+    } else if (kx_app.pointer_down[0]) {
+        const int threshold = static_cast<int>(kx_app.em * 6.0f);
+        if (std::abs(x - kx_app.press_x[0]) > threshold || std::abs(y - kx_app.press_y[0]) > threshold) {
+            kx_app.dragging[0] = 1;
+            kx_app.OnDragStart(kx_app.press_x[0], kx_app.press_y[0]);
+        }
+    }
+}
 
 void kxAppZero() {
     kxLog("%s\n", "kxAppZero...");

@@ -147,6 +147,13 @@ void kxAppQuit();
 // Store a new drawable size, set the viewport, recompute aspect, em and
 // orientation; OnOrientationChange on a change; OnResize once display_ready.
 void kxAppUpdateSize(int width, int height);
+// The shells' left-button press at (x, y): press and pointer 0 there, pressed, not
+// dragging, then OnPointerDown.
+void kxAppPointerPress(int x, int y);
+// The shells' pointer move to (x, y): pointer 0 there, OnPointerMove, then OnDragMove
+// while dragging, or OnDragStart at the press point once a press has moved more than
+// trunc(6 em) pixels on either axis. Ignored while the cursor is locked.
+void kxAppPointerMove(int x, int y);
 // 1 while pointer i (0..9) is pressed; 0 for an index out of range.
 int kxAppPointerIsDown(int i);
 // Force the current press into the dragging state (ends in OnDragEnd, no OnDragStart).

@@ -11,11 +11,7 @@ namespace {
 
 void left_down(HWND hwnd, int x, int y) {
     SetCapture(hwnd);
-    kx_app.press_x[0] = kx_app.pointer_x[0] = x;
-    kx_app.press_y[0] = kx_app.pointer_y[0] = y;
-    kx_app.pointer_down[0] = 1;
-    kx_app.dragging[0] = 0;
-    kx_app.OnPointerDown(x, y);
+    kxAppPointerPress(x, y);
 }
 
 void left_up(int x, int y) {
@@ -27,22 +23,6 @@ void left_up(int x, int y) {
         kx_app.OnTap(x, y);
     kx_app.dragging[0] = 0;
     kx_app.OnPointerUp(x, y);
-}
-
-void mouse_move(int x, int y) {
-    if (kx_app.cursor_locked) return;
-    kx_app.pointer_x[0] = x;
-    kx_app.pointer_y[0] = y;
-    kx_app.OnPointerMove(x, y);
-    if (kx_app.dragging[0]) {
-        kx_app.OnDragMove(x, y);
-    } else if (kx_app.pointer_down[0]) {
-        const int threshold = static_cast<int>(kx_app.em * 6.0f);
-        if (std::abs(x - kx_app.press_x[0]) > threshold || std::abs(y - kx_app.press_y[0]) > threshold) {
-            kx_app.dragging[0] = 1;
-            kx_app.OnDragStart(kx_app.press_x[0], kx_app.press_y[0]);
-        }
-    }
 }
 
 // The window rectangle's top-left corner (frame included): the base point of relative mouse mode.
@@ -80,7 +60,7 @@ LRESULT CALLBACK kx_win32_window_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
             left_up(x, y);
             return 0;
         case WM_MOUSEMOVE:
-            mouse_move(x, y);
+            kxAppPointerMove(x, y);
             return 0;
         case WM_RBUTTONDOWN:
             SetCapture(hwnd);

@@ -66,11 +66,7 @@ void button(const XButtonEvent* ev, bool press) {
     // Only button 1 drives the press state.
     if (ev->button != 1) return;
     if (press) {
-        kx_app.pointer_down[0] = 1;
-        kx_app.dragging[0] = 0;
-        kx_app.press_x[0] = kx_app.pointer_x[0] = x;
-        kx_app.press_y[0] = kx_app.pointer_y[0] = y;
-        kx_app.OnPointerDown(x, y);
+        kxAppPointerPress(x, y);
         return;
     }
     kx_app.pointer_down[0] = 0;
@@ -85,19 +81,10 @@ void button(const XButtonEvent* ev, bool press) {
 void motion(const XMotionEvent* ev) {
     if (kx_app.cursor_locked) return;
     const int x = static_cast<int16_t>(ev->x), y = static_cast<int16_t>(ev->y);
-    kx_app.pointer_x[0] = x;
+    kx_app.pointer_x[0] = x;  // already there when OnMouseMove reads it
     kx_app.pointer_y[0] = y;
     kx_app.OnMouseMove(x, kx_app.height - y);
-    kx_app.OnPointerMove(x, y);
-    if (kx_app.dragging[0]) {
-        kx_app.OnDragMove(x, y);
-    } else if (kx_app.pointer_down[0]) {
-        const int threshold = static_cast<int>(kx_app.em * 6.0f);
-        if (std::abs(x - kx_app.press_x[0]) > threshold || std::abs(y - kx_app.press_y[0]) > threshold) {
-            kx_app.dragging[0] = 1;
-            kx_app.OnDragStart(kx_app.press_x[0], kx_app.press_y[0]);
-        }
-    }
+    kxAppPointerMove(x, y);
 }
 
 // Root position of the window's parent origin (the WM frame when there is
