@@ -238,12 +238,3 @@ void kxAppMessage(const char* text) {
 }
 
 void kxAppSetOrientation(int) { kxLog("set orientation: not implemented in Win32 port \n"); }
-void kxAppNotImplemented() { kxLog("%s\n", "Not implemented !"); }
-void kxAppExecUrl(const char* url) { kxLog("NOT IMPLEMENTED: exec url [%s]\n", url ? url : ""); }
-void kxAppExec(const char* command) { kxLog("NOT IMPLEMENTED: exec [%s]\n", command ? command : ""); }
-void kxAppShare(const char* subject, const char* text, const char* url) {
-    kxLog("NOT IMPLEMENTED: share \nsubject: %s\ntext: %s\nurl: %s\n", subject ? subject : "",
-          text ? text : "", url ? url : "");
-}
-void kxAppSleepLock() { kxLog("%s\n", "NOT IMPLEMENTED: Sleep Lock"); }
-void kxAppSleepUnlock() { kxLog("%s\n", "NOT IMPLEMENTED: Sleep Unlock"); }

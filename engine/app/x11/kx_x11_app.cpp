@@ -299,12 +299,3 @@ void kxAppSetVSync(int) {}
 void kxAppMessage(const char* text) { kxLog("\n\n[Message: %s]\n\n", text ? text : ""); }
 
 void kxAppSetOrientation(int) { kxLog("set orientation: not implemented in X11 port \n"); }
-void kxAppNotImplemented() { kxLog("%s\n", "Not implemented !"); }
-void kxAppExecUrl(const char* url) { kxLog("NOT IMPLEMENTED: exec url [%s]\n", url ? url : ""); }
-void kxAppExec(const char* command) { kxLog("NOT IMPLEMENTED: exec [%s]\n", command ? command : ""); }
-void kxAppShare(const char* subject, const char* text, const char* url) {
-    kxLog("NOT IMPLEMENTED: share \nsubject: %s\ntext: %s\nurl: %s\n", subject ? subject : "",
-          text ? text : "", url ? url : "");
-}
-void kxAppSleepLock() { kxLog("%s\n", "NOT IMPLEMENTED: Sleep Lock"); }
-void kxAppSleepUnlock() { kxLog("%s\n", "NOT IMPLEMENTED: Sleep Unlock"); }
