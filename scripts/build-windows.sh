@@ -18,7 +18,7 @@ PREFIX=$DEPS/prefix
 HOST=x86_64-w64-mingw32
 JOBS=$(nproc)
 SUDO=""
-[ "$(id -u)" -eq 0 ] || SUDO="sudo"
+if [ "$(id -u)" -ne 0 ] && command -v sudo >/dev/null; then SUDO="sudo"; fi
 export DEBIAN_FRONTEND=noninteractive
 
 # ---- 1. packages ---------------------------------------------------------
@@ -35,6 +35,17 @@ done
 # Source packages come from deb-src lines: bookworm's for ogg, vorbis and png,
 # the next release's for OpenAL Soft (bookworm's source tarball is not served).
 SRC_LIST=/etc/apt/sources.list.d/ironvale-src.sources
+if [ "$(id -u)" -ne 0 ] && [ -z "$SUDO" ] && { [ ${#missing[@]} -gt 0 ] || [ ! -f "$SRC_LIST" ]; }; then
+  echo "build-windows.sh: packages or source lines are missing and sudo is not installed." >&2
+  echo "Run this once as root (e.g. after 'su -'), then run the command again:" >&2
+  [ -f "$SRC_LIST" ] || printf '  printf '\''Types: deb-src\\nURIs: http://deb.debian.org/debian\\nSuites: bookworm trixie\\nComponents: main\\nSigned-By: /usr/share/keyrings/debian-archive-keyring.gpg\\n'\'' > %s\n' "$SRC_LIST" >&2
+  if [ ${#missing[@]} -gt 0 ]; then
+    echo "  apt-get update && apt-get install --no-install-recommends ${missing[*]}" >&2
+  else
+    echo "  apt-get update" >&2
+  fi
+  exit 1
+fi
 need_update=0
 if [ ! -f "$SRC_LIST" ]; then
   $SUDO tee "$SRC_LIST" >/dev/null <<'SRC'
