@@ -274,7 +274,7 @@ void game_menu_quit(int) { kxAppQuit(); }
 
 void game_menu_language(int) {
     // Loading a language replaces every text; a name the player typed (or the saved
-    // settings filled in) is not the language's to replace.
+    // settings filled in) and the server address are not the language's to replace.
     const kx_gui_item_t* name = item(GAME_ITEM_NAME);
     const bool keep = name && std::strcmp(name->text, name->base_text) != 0;
     char kept[KX_NETMAN_NAME_LEN] = "";
@@ -283,9 +283,17 @@ void game_menu_language(int) {
         std::memcpy(kept, name->text, n);
         kept[n] = 0;
     }
+    const kx_gui_item_t* server = item(GAME_ITEM_SERVER_FIELD);
+    char kept_server[GAME_ITEM_SERVER_FIELD_ROOM + 1] = "";
+    if (server) {
+        const size_t n = strnlen(server->text, sizeof kept_server - 1);
+        std::memcpy(kept_server, server->text, n);
+        kept_server[n] = 0;
+    }
     game_menu.language ^= 1;
     kx_gui_load_lang(game_menu.language ? "gui/ironvale.lang0.bin" : "gui/ironvale.lang1.bin", 0);
     if (keep) kx_gui_set_text(GAME_ITEM_NAME, kept);
+    if (server) kx_gui_set_text(GAME_ITEM_SERVER_FIELD, kept_server);
     tell_changed(16);
 }
 

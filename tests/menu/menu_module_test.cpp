@@ -232,12 +232,19 @@ TEST_F(Menu, ConnectWithShiftGoesToLocalhostAndShowsTheServerLine) {
     EXPECT_STREQ(kx_gui.items[38].text, "Connecting to the server...");
     game_menu_leave_net();
 
-    // Without Shift the menu's host is used; the caption follows the language.
+    // Without Shift the server field is used, kept across a language switch; the caption
+    // follows the language. A blank field falls back to the menu's host.
+    kx_gui_set_text(114, "127.0.0.1");
     game_menu_language();
-    std::snprintf(game_menu.server_host, sizeof game_menu.server_host, "127.0.0.1");
+    EXPECT_STREQ(kx_gui.items[114].text, "127.0.0.1");
     kx_gui_set_text(50, "Tester");
     game_menu_connect();
     EXPECT_STREQ(kx_gui.items[59].text, "\xD1\xE5\xF0\xE2\xE5\xF0: 127.0.0.1:25280");
+    game_menu_leave_net();
+    kx_gui_set_text(114, " ");
+    std::snprintf(game_menu.server_host, sizeof game_menu.server_host, "127.0.0.1:25281");
+    game_menu_connect();
+    EXPECT_STREQ(kx_gui.items[59].text, "\xD1\xE5\xF0\xE2\xE5\xF0: 127.0.0.1:25281");
     game_menu_leave_net();
 }
 
