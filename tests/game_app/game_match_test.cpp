@@ -17,30 +17,17 @@
 #include "game/game_options.h"
 #include "game/menu/game_menu.h"
 #include "game/sim/game_world.h"
+#include "tests/game_app/game_in_process.h"
 
 namespace {
 
-// One pass of the main loop as the frame sees it: dt milliseconds later.
-void frame(int dt) {
-    kx_app.dt = static_cast<uint16_t>(dt);
-    kx_app.time = static_cast<uint16_t>(kx_app.time + dt);
-    kx_app.OnProcess();
-}
+void frame(int dt) { game_test_frame(dt); }
 
 TEST(GameMatch, SinglePlayerRunsToGameOver) {
     if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no display";
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
-    game_options = game_options_t{};
-    game_options.windowed = 1;
-    kxAppZero();
-    game_install_handlers();
-    std::string argv0 = std::string(IRONVALE_BUILD_DIR) + "/bin/ironvale-x11";
-    char* argv[] = {argv0.data(), nullptr};
-    ASSERT_EQ(kxAppInit(1, argv, "Game"), 1);
-    ASSERT_TRUE(game_init_done());
-
-    // Loading frames until the loader hands over to the menus.
-    for (int i = 0; i < 500 && game_loader_mode() != 0; i++) frame(10);
+    ASSERT_TRUE(game_test_start_windowed());
+    ASSERT_TRUE(game_test_load_to_menu());
     ASSERT_EQ(game_world.game_mode, 0);
     EXPECT_EQ(game_menu.current, 15);
     frame(10);

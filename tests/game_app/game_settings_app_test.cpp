@@ -21,27 +21,14 @@
 #include "game/menu/game_menu.h"
 #include "game/net/game_net_connect.h"
 #include "game/sim/game_world.h"
+#include "support/test_files.h"
+#include "tests/game_app/game_in_process.h"
 
 namespace {
 
-void frame(int dt) {
-    kx_app.dt = static_cast<uint16_t>(dt);
-    kx_app.time = static_cast<uint16_t>(kx_app.time + dt);
-    kx_app.OnProcess();
-}
+void frame(int dt) { game_test_frame(dt); }
 
 int checked(int i) { return (kx_gui.items[i].flags & KX_GUI_CHECKED) ? 1 : 0; }
-
-std::string read_file(const std::string& path) {
-    std::string out;
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return "(none)";
-    char buf[4096];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) out.append(buf, n);
-    std::fclose(f);
-    return out;
-}
 
 class GameSettings : public ::testing::Test {
    protected:
@@ -66,16 +53,9 @@ class GameSettings : public ::testing::Test {
     }
     // The program's own start-up, windowed as --windowed would ask, up to the main menu.
     void start() {
-        game_options = game_options_t{};
-        game_options.windowed = 1;
-        kxAppZero();
-        game_install_handlers();
-        std::string argv0 = std::string(IRONVALE_BUILD_DIR) + "/bin/ironvale-x11";
-        char* argv[] = {argv0.data(), nullptr};
-        ASSERT_EQ(kxAppInit(1, argv, "Game"), 1);
+        ASSERT_TRUE(game_test_start_windowed());
         started_ = true;
-        for (int i = 0; i < 500 && game_loader_mode() != 0; i++) frame(10);
-        ASSERT_EQ(game_loader_mode(), 0);
+        ASSERT_TRUE(game_test_load_to_menu());
         frame(10);
     }
     // The file holds exactly want (read back as the game would read it).

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "game/game_settings.h"
+#include "support/test_files.h"
 
 namespace {
 
@@ -59,17 +60,6 @@ void write_file(const std::string& path, const std::string& bytes) {
     ASSERT_NE(f, nullptr) << path;
     std::fwrite(bytes.data(), 1, bytes.size(), f);
     std::fclose(f);
-}
-
-std::string read_file(const std::string& path) {
-    std::string out;
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return "(none)";
-    char buf[4096];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) out.append(buf, n);
-    std::fclose(f);
-    return out;
 }
 
 std::vector<std::string> entries(const std::string& dir) {
